@@ -1,0 +1,16 @@
+#ifndef PARCELO_OUTPUT_CENTRE_INDEX_H_
+#define PARCELO_OUTPUT_CENTRE_INDEX_H_
+
+#include "area/area_tables.h"
+
+namespace parcelo {
+
+// Returns the centre index: an object keyed by centre code, each holding the centre's "name"
+// and "children", one {"code", "name"} per office code the centre lists, in list order, named
+// from `offices` (the fallback name for a code it lacks). Stays null when `centers` has no
+// members. Reads both tables only. Throws MalformedList for a shape it cannot read.
+json build_centre_index(const AreaTable& centers, const AreaTable& offices);
+
+}  // namespace parcelo
+
+#endif  // PARCELO_OUTPUT_CENTRE_INDEX_H_

@@ -1,0 +1,25 @@
+#ifndef PARCELO_OUTPUT_OFFICE_FILE_H_
+#define PARCELO_OUTPUT_OFFICE_FILE_H_
+
+#include <string_view>
+
+#include "area/area_tables.h"
+
+namespace parcelo {
+
+// Returns the office file of the office stored under `office_code`: an array with one
+// {"areaname", "cityname", "code"} per municipality listed under the office, depth first in
+// list order through "class10s" and "class15s", where "code" is the class10 code. A class10 or
+// class15 code without a record has no children; a municipality without a record gets the
+// fallback name. Reads the tables only. Throws MalformedList for a shape it cannot read.
+// REQUIRES: `office` is an object.
+json build_office_file(std::string_view office_code, const json& office,
+                       const AreaTables& tables);
+
+// Returns true when `code` can name a file inside the output folder: not empty, not "." or
+// "..", and free of "/", "\", ":" and control characters.
+bool is_safe_file_name(std::string_view code);
+
+}  // namespace parcelo
+
+#endif  // PARCELO_OUTPUT_OFFICE_FILE_H_
