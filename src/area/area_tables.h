@@ -1,11 +1,10 @@
 #ifndef PARCELO_AREA_AREA_TABLES_H_
 #define PARCELO_AREA_AREA_TABLES_H_
 
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 namespace parcelo {
 

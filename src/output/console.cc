@@ -17,7 +17,8 @@ const char* const kUnexpectedError = "予期しないエラーです: ";
 
 namespace {
 
-const char* const kBanner = "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n";
+const char* const kBanner =
+    "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n";
 const char* const kUsage = "> %s 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
 const char* const kWritten = " を生成しました。";
 

@@ -2,8 +2,7 @@
 
 namespace parcelo {
 
-json build_office_file(std::string_view office_code, const json& office,
-                       const AreaTables& tables) {
+json build_office_file(std::string_view office_code, const json& office, const AreaTables& tables) {
   json entries = json::array();
   for_each_child(tables.offices, office_code, office, [&](const std::string& class10_code) {
     const json* class10 = find_record(tables.class10s, class10_code);

@@ -13,8 +13,7 @@ namespace parcelo {
 // class15 code without a record has no children; a municipality without a record gets the
 // fallback name. Reads the tables only. Throws MalformedList for a shape it cannot read.
 // REQUIRES: `office` is an object.
-json build_office_file(std::string_view office_code, const json& office,
-                       const AreaTables& tables);
+json build_office_file(std::string_view office_code, const json& office, const AreaTables& tables);
 
 // Returns true when `code` can name a file inside the output folder: not empty, not "." or
 // "..", and free of "/", "\", ":" and control characters.

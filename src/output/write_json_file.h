@@ -1,9 +1,8 @@
 #ifndef PARCELO_OUTPUT_WRITE_JSON_FILE_H_
 #define PARCELO_OUTPUT_WRITE_JSON_FILE_H_
 
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 namespace parcelo {
 

@@ -1,0 +1,142 @@
+#include "output/office_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.h"
+
+namespace parcelo {
+namespace {
+
+using testing::malformed_detail;
+
+// The worked example's tables, to which each case adds or replaces members.
+const char* const kExample = R"({
+  "centers": {},
+  "offices": {
+    "120000": {"name": "西部", "children": ["120010"]},
+    "110000": {"name": "東部", "children": ["110010", "110020"]}
+  },
+  "class10s": {
+    "110010": {"name": "東部北", "children": ["110011", "110012"]},
+    "110020": {"name": "東部南", "children": ["110021"]},
+    "120010": {"name": "西部全域", "children": []}
+  },
+  "class15s": {
+    "110011": {"name": "北海岸", "children": ["1100101", "1100102"]},
+    "110012": {"name": "北山地", "children": ["1100103", "1100101"]},
+    "110021": {"name": "南平野", "children": []}
+  },
+  "class20s": {
+    "1100101": {"name": "甲町"},
+    "1100102": {"name": "乙村"}
+  }
+})";
+
+// Builds the file of `office` from the example with `patch` merged into it.
+json build(const std::string& office, const char* patch) {
+  json document = json::parse(kExample);
+  document.merge_patch(json::parse(patch));
+  const AreaTables tables = take_area_tables(document);
+  return build_office_file(office, tables.offices.records.at(office), tables);
+}
+
+json entry(const char* area, const char* city, const char* code) {
+  return {{"areaname", area}, {"cityname", city}, {"code", code}};
+}
+
+TEST(BuildOfficeFile, WalksClass10sClass15sAndClass20sDepthFirst) {
+  const json north_kou = entry("東部北", "甲町", "110010");
+  static const struct {
+    const char* name;
+    const char* office;
+    const char* patch;  // merged into the example
+    json want;
+  } cases[] = {
+      {"the worked example", "110000", "{}",
+       json::array({north_kou, entry("東部北", "乙村", "110010"), entry("東部北", "不明", "110010"),
+                    north_kou})},
+      {"nothing under the office", "120000", "{}", json::array()},
+      {"a class10 listed twice", "110000",
+       R"({"offices": {"110000": {"children": ["110010", "110020", "110010"]}},
+           "class15s": {"110011": {"children": ["1100102"]}, "110012": null}})",
+       json::array({entry("東部北", "乙村", "110010"), entry("東部北", "乙村", "110010")})},
+      {"children a string, an object or absent", "110000",
+       R"({"offices": {"110000": {"children": "110010"}},
+           "class10s": {"110010": {"children": {"b": "110012", "a": "110011"}}},
+           "class15s": {"110011": {"children": null}, "110012": {"children": "1100102"}}})",
+       json::array({entry("東部北", "乙村", "110010")})},
+      {"office without children", "110000", R"({"offices": {"110000": {"children": null}}})",
+       json::array()},
+      {"records without children", "110000",
+       R"({"class10s": {"110020": null}, "class15s": {"110011": {"children": null}}})",
+       json::array({entry("東部北", "不明", "110010"), north_kou})},
+      {"class10 and class15 codes without records", "110000",
+       R"({"offices": {"110000": {"children": ["119999", "110010"]}},
+           "class10s": {"110010": {"children": ["119998", "110011"]}}})",
+       json::array({north_kou, entry("東部北", "乙村", "110010")})},
+      {"no class10s table", "110000", R"({"class10s": null})", json::array()},
+      {"class10s not an object", "110000", R"({"class10s": ["110010"]})", json::array()},
+      {"class15s not an object", "110000", R"({"class15s": "110011"})", json::array()},
+      {"no class20s table", "110000", R"({"class20s": null, "class15s": {"110012": null}})",
+       json::array({entry("東部北", "不明", "110010"), entry("東部北", "不明", "110010")})},
+      {"class20s not an object", "110000", R"({"class20s": 7, "class15s": {"110012": null}})",
+       json::array({entry("東部北", "不明", "110010"), entry("東部北", "不明", "110010")})},
+      {"class10 without a name", "110000",
+       R"({"class10s": {"110010": {"name": null}}, "class15s": {"110012": null}})",
+       json::array({entry("不明", "甲町", "110010"), entry("不明", "乙村", "110010")})},
+      {"class15 names are never read", "110000",
+       R"({"class15s": {"110011": {"name": 5}, "110012": {"name": null}}})",
+       json::array({north_kou, entry("東部北", "乙村", "110010"), entry("東部北", "不明", "110010"),
+                    north_kou})},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(build(c.office, c.patch), c.want) << c.name;
+  }
+}
+
+TEST(BuildOfficeFile, RejectsShapesItCannotRead) {
+  static const struct {
+    const char* patch;
+    const char* detail;
+  } cases[] = {
+      {R"({"offices": {"110000": {"children": [110010]}}})",
+       R"(offices "110000": a child code is a number, not a string)"},
+      {R"({"class10s": {"110010": "東部北"}})",
+       R"(class10s "110010": the record is a string, not an object)"},
+      {R"({"class10s": {"110010": {"name": 1}}})",
+       R"(class10s "110010": "name" is a number, not a string)"},
+      {R"({"class10s": {"110010": {"children": [true]}}})",
+       R"(class10s "110010": a child code is a boolean, not a string)"},
+      {R"({"class15s": {"110011": ["1100101"]}})",
+       R"(class15s "110011": the record is an array, not an object)"},
+      {R"({"class15s": {"110011": {"children": [{}]}}})",
+       R"(class15s "110011": a child code is an object, not a string)"},
+      {R"({"class20s": {"1100101": 3}})",
+       R"(class20s "1100101": the record is a number, not an object)"},
+      {R"({"class20s": {"1100101": {"name": ["甲町"]}}})",
+       R"(class20s "1100101": "name" is an array, not a string)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(malformed_detail([&] { build("110000", c.patch); }), c.detail) << c.patch;
+  }
+}
+
+TEST(IsSafeFileName, RefusesNamesThatLeaveTheFolder) {
+  static const struct {
+    const char* code;
+    bool safe;
+  } cases[] = {
+      {"130000", true}, {"東京", true},  {"a.b", true}, {"...", true},   {" ", true},
+      {"", false},      {".", false},    {"..", false}, {"../x", false}, {"a/b", false},
+      {"/", false},     {"a\\b", false}, {"C:", false}, {"a\nb", false}, {"\x1f", false},
+      {"a\x7f", false}, {"\t", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(is_safe_file_name(c.code), c.safe) << json(c.code).dump();
+  }
+}
+
+}  // namespace
+}  // namespace parcelo

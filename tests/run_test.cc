@@ -1,0 +1,391 @@
+// Whole-process tests: the built binary run in a temporary folder.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace parcelo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kCentreExample = R"({
+  "centers": {
+    "200000": { "name": "南地区", "children": [] },
+    "100000": { "name": "北地区", "children": [ "120000", "110000", "130000" ] }
+  },
+  "offices": {
+    "110000": { "name": "東部", "children": [] },
+    "120000": { "name": "西部", "children": [] }
+  }
+})";
+
+const char* const kCentreExampleFile = R"({
+    "100000": {
+        "children": [
+            {
+                "code": "120000",
+                "name": "西部"
+            },
+            {
+                "code": "110000",
+                "name": "東部"
+            },
+            {
+                "code": "130000",
+                "name": "不明"
+            }
+        ],
+        "name": "北地区"
+    },
+    "200000": {
+        "children": [],
+        "name": "南地区"
+    }
+})";
+
+const char* const kOfficeExample = R"({
+  "centers": {},
+  "offices": {
+    "120000": { "name": "西部", "children": [ "120010" ] },
+    "110000": { "name": "東部", "children": [ "110010", "110020" ] }
+  },
+  "class10s": {
+    "110010": { "name": "東部北", "children": [ "110011", "110012" ] },
+    "110020": { "name": "東部南", "children": [ "110021" ] },
+    "120010": { "name": "西部全域", "children": [] }
+  },
+  "class15s": {
+    "110011": { "name": "北海岸", "children": [ "1100101", "1100102" ] },
+    "110012": { "name": "北山地", "children": [ "1100103", "1100101" ] },
+    "110021": { "name": "南平野", "children": [] }
+  },
+  "class20s": {
+    "1100101": { "name": "甲町" },
+    "1100102": { "name": "乙村" }
+  }
+})";
+
+const char* const kOfficeExampleFile = R"([
+    {
+        "areaname": "東部北",
+        "cityname": "甲町",
+        "code": "110010"
+    },
+    {
+        "areaname": "東部北",
+        "cityname": "乙村",
+        "code": "110010"
+    },
+    {
+        "areaname": "東部北",
+        "cityname": "不明",
+        "code": "110010"
+    },
+    {
+        "areaname": "東部北",
+        "cityname": "甲町",
+        "code": "110010"
+    }
+])";
+
+const std::string kCannotOpenOutput = "出力ファイルを開けません。\n";
+const std::string kCannotWriteOutput = "出力ファイルに書き込めません。\n";
+
+// A temporary folder holding the input list "in.json" and the output folder "out".
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest() : input_(dir_ / "in.json"), out_(dir_ / "out") { fs::create_directory(out_); }
+
+  ProcessResult run(const std::string& list) {
+    write_file(input_, list);
+    return run_parcelo({input_, out_});
+  }
+  std::string output(const std::string& name) const { return read_file(out_ + "/" + name); }
+  std::vector<std::string> outputs() const { return list_folder(out_); }
+
+  TempDir dir_;
+  const std::string input_;
+  const std::string out_;
+};
+
+TEST_F(RunTest, WritesTheCentreIndexExampleByteForByte) {
+  const ProcessResult r = run(kCentreExample);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
+                       written_line(out_ + "/110000.json") + written_line(out_ + "/120000.json"));
+  EXPECT_EQ(output("centers.json"), kCentreExampleFile);
+  EXPECT_EQ(output("110000.json"), "[]");
+}
+
+TEST_F(RunTest, WritesTheOfficeExampleInByteOrderOfOfficeCodes) {
+  const ProcessResult r = run(kOfficeExample);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
+                       written_line(out_ + "/110000.json") + written_line(out_ + "/120000.json"));
+  EXPECT_EQ(output("centers.json"), "null");
+  EXPECT_EQ(output("110000.json"), kOfficeExampleFile);
+  EXPECT_EQ(output("120000.json"), "[]");
+}
+
+TEST_F(RunTest, OrdersOfficesByBytesNotByNumbers) {
+  const ProcessResult r = run(R"({"centers": {}, "offices": {"9": {}, "10": {}, "010": {}}})");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
+                       written_line(out_ + "/010.json") + written_line(out_ + "/10.json") +
+                       written_line(out_ + "/9.json"));
+}
+
+TEST_F(RunTest, AcceptsAByteOrderMarkAndIgnoresTrailingText) {
+  const ProcessResult r =
+      run("\xEF\xBB\xBF{\"centers\": {\"1\": {\"name\": \"a/b\"}}, \"offices\": null} trailing {");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(output("centers.json"),
+            "{\n    \"1\": {\n        \"children\": [],\n"
+            "        \"name\": \"a/b\"\n    }\n}");
+  EXPECT_EQ(outputs(), std::vector<std::string>{"centers.json"});
+}
+
+TEST_F(RunTest, RefusesInputItCannotUse) {
+  static const struct {
+    const char* name;
+    std::string list;
+    std::string err;  // a prefix of standard error when it ends in "[json.exception."
+  } cases[] = {
+      {"empty file", "", "JSON パースエラー: [json.exception.parse_error.101] "},
+      {"only blanks", " \n\t ", "JSON パースエラー: [json.exception.parse_error.101] "},
+      {"cut off in a string", R"({"centers": {"1": {"name": "東)",
+       "JSON パースエラー: [json.exception.parse_error.101] "},
+      {"not UTF-8", "{\"centers\": {}, \"offices\": {\"\xff\": {}}}",
+       "JSON パースエラー: [json.exception.parse_error.101] "},
+      {"a comment", "// list\n{\"centers\": {}, \"offices\": {}}",
+       "JSON パースエラー: [json.exception.parse_error.101] "},
+      {"a number too large", R"({"centers": {}, "offices": {}, "x": 1e999})",
+       "JSON パースエラー: [json.exception.out_of_range.406] number overflow parsing '1e999'\n"},
+      {"root array", R"([{"centers": {}, "offices": {}}])",
+       "必要な 'centers' または 'offices' キーが見つかりません。\n"},
+      {"no offices", R"({"centers": {}})",
+       "必要な 'centers' または 'offices' キーが見つかりません。\n"},
+      {"no centres", R"({"offices": {}})",
+       "必要な 'centers' または 'offices' キーが見つかりません。\n"},
+      {"a centre that is not a record", R"({"centers": {"010100": 1}, "offices": {}})",
+       "エリアコード一覧の形式が正しくありません: centers \"010100\": the record is a number, "
+       "not an object\n"},
+      {"a name that is not a string", R"({"centers": {"1": {"name": ["x"]}}, "offices": {}})",
+       "エリアコード一覧の形式が正しくありません: centers \"1\": \"name\" is an array, not a "
+       "string\n"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r = run(c.list);
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.out, start_up_text()) << c.name;
+    if (c.err.back() == ' ') {
+      EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << c.name << ": " << r.err;
+      EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name << ": " << r.err;
+    } else {
+      EXPECT_EQ(r.err, c.err) << c.name;
+    }
+    EXPECT_TRUE(outputs().empty()) << c.name;
+  }
+}
+
+TEST_F(RunTest, ReportsAnInputItCannotOpen) {
+  for (const std::string& input : {dir_ / "missing.json", out_}) {
+    const ProcessResult r = run_parcelo({input, out_});
+    EXPECT_EQ(r.status, 1) << input;
+    EXPECT_EQ(r.out, start_up_text()) << input;
+    EXPECT_EQ(r.err, "ファイルを開けませんでした。\n") << input;
+    EXPECT_TRUE(outputs().empty());
+  }
+}
+
+TEST_F(RunTest, PrintsOnlyTheUsageWithTooFewArguments) {
+  write_file(input_, kOfficeExample);
+  for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{input_}}) {
+    const ProcessResult r = run_parcelo(args);
+    EXPECT_EQ(r.status, 1) << args.size();
+    EXPECT_EQ(r.out, start_up_text());
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_TRUE(outputs().empty());
+  const ProcessResult extra = run_parcelo({input_, out_, "ignored", "too"});
+  EXPECT_EQ(extra.status, 0);
+  EXPECT_EQ(outputs().size(), 3u);
+}
+
+TEST_F(RunTest, ReportsAnOutputFolderThatIsMissing) {
+  write_file(input_, kOfficeExample);
+  const ProcessResult r = run_parcelo({input_, dir_ / "nowhere"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, start_up_text());
+  EXPECT_EQ(r.err, kCannotOpenOutput);
+  EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
+}
+
+TEST_F(RunTest, KeepsTheFolderArgumentVerbatimInPaths) {
+  write_file(input_, kCentreExample);
+  const ProcessResult r = run_parcelo({input_, out_ + "/"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "//centers.json") +
+                       written_line(out_ + "//110000.json") + written_line(out_ + "//120000.json"));
+}
+
+TEST_F(RunTest, HandlesPathsLongerThan260Bytes) {
+  std::string deep = out_;
+  for (int i = 0; i < 3; ++i) deep += "/" + std::string(100, 'a' + i);
+  fs::create_directories(deep);
+  write_file(input_, kCentreExample);
+  EXPECT_EQ(run_parcelo({input_, deep}).status, 0);
+  EXPECT_EQ(read_file(deep + "/centers.json"), kCentreExampleFile);
+
+  const ProcessResult too_long = run_parcelo({input_, out_ + "/" + std::string(300, 'x')});
+  EXPECT_EQ(too_long.status, 1);
+  EXPECT_EQ(too_long.err, kCannotOpenOutput);
+}
+
+TEST_F(RunTest, ReplacesExistingFilesEntirely) {
+  write_file(out_ + "/centers.json", std::string(5000, 'x'));
+  write_file(out_ + "/120000.json", std::string(5000, 'y'));
+  EXPECT_EQ(run(kOfficeExample).status, 0);
+  EXPECT_EQ(output("centers.json"), "null");
+  EXPECT_EQ(output("120000.json"), "[]");
+}
+
+TEST_F(RunTest, StopsAtTheFirstFileItCannotOpen) {
+  fs::create_directory(out_ + "/120000.json");  // a folder where the second office's file goes
+  const ProcessResult r = run(kOfficeExample);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
+                       written_line(out_ + "/110000.json"));
+  EXPECT_EQ(r.err, kCannotOpenOutput);
+  EXPECT_EQ(output("centers.json"), "null");
+  EXPECT_EQ(output("110000.json"), kOfficeExampleFile);
+
+  fs::remove(out_ + "/110000.json");
+  fs::remove(out_ + "/centers.json");
+  fs::create_directory(out_ + "/centers.json");
+  const ProcessResult at_index = run(kOfficeExample);
+  EXPECT_EQ(at_index.status, 1);
+  EXPECT_EQ(at_index.out, start_up_text());
+  EXPECT_EQ(at_index.err, kCannotOpenOutput);
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"120000.json", "centers.json"}));
+}
+
+TEST_F(RunTest, ReportsAWriteThatFails) {
+  fs::create_symlink("/dev/full", out_ + "/centers.json");
+  const ProcessResult at_index = run(kOfficeExample);
+  EXPECT_EQ(at_index.status, 1);
+  EXPECT_EQ(at_index.out, start_up_text());
+  EXPECT_EQ(at_index.err, kCannotWriteOutput);
+  EXPECT_EQ(outputs(), std::vector<std::string>{"centers.json"});
+
+  fs::remove(out_ + "/centers.json");
+  fs::create_symlink("/dev/full", out_ + "/120000.json");
+  const ProcessResult at_office = run(kOfficeExample);
+  EXPECT_EQ(at_office.status, 1);
+  EXPECT_EQ(at_office.out, start_up_text() + written_line(out_ + "/centers.json") +
+                               written_line(out_ + "/110000.json"));
+  EXPECT_EQ(at_office.err, kCannotWriteOutput);
+  EXPECT_EQ(output("110000.json"), kOfficeExampleFile);
+}
+
+TEST_F(RunTest, StopsAtAnOfficeItCannotRead) {
+  const ProcessResult r = run(R"({"centers": {}, "offices": {"1": {}, "2": {"children": [2]},
+                                                             "3": {}}})");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
+                       written_line(out_ + "/1.json"));
+  EXPECT_EQ(
+      r.err,
+      "エリアコード一覧の形式が正しくありません: offices \"2\": a child code is a number, not "
+      "a string\n");
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"1.json", "centers.json"}));
+
+  const ProcessResult table = run(R"({"centers": {}, "offices": "110000"})");
+  EXPECT_EQ(table.status, 1);
+  EXPECT_EQ(table.err,
+            "エリアコード一覧の形式が正しくありません: offices: a string, not an object of "
+            "records\n");
+}
+
+TEST_F(RunTest, RefusesOfficeCodesThatAreNotFileNames) {
+  static const struct {
+    const char* code;  // as written in the list
+    const char* shown;
+  } cases[] = {
+      {"", R"("")"},       {".", R"(".")"},
+      {"..", R"("..")"},   {"../x", R"("../x")"},
+      {"a/b", R"("a/b")"}, {"a\\\\b", R"("a\\b")"},
+      {"c:", R"("c:")"},   {"a\\u0001", R"("a\u0001")"},
+      {"\\n", R"("\n")"},  {"x\\u007f", "\"x\x7f\""},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r =
+        run(std::string(R"({"centers": {}, "offices": {"0": {}, ")") + c.code + R"(": {}}})");
+    EXPECT_EQ(r.status, 1) << c.shown;
+    EXPECT_EQ(r.err, "ファイル名に使えない府県予報区コードです: " + std::string(c.shown) + "\n");
+    // Offices are taken in byte order, so office "0" is written only when it comes first.
+    const bool zero_first = json::parse(c.shown).get<std::string>() > "0";
+    const std::vector<std::string> want = zero_first
+                                              ? std::vector<std::string>{"0.json", "centers.json"}
+                                              : std::vector<std::string>{"centers.json"};
+    EXPECT_EQ(outputs(), want) << c.shown;
+    EXPECT_EQ(list_folder(dir_.path()), (std::vector<std::string>{"in.json", "out"})) << c.shown;
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+  }
+}
+
+TEST_F(RunTest, RunsTheShippedSample) {
+  const ProcessResult r = run_parcelo({sample_list_path(), out_});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"016000.json", "080000.json", "090000.json",
+                                                 "centers.json"}));
+  EXPECT_NE(output("centers.json").find("\"name\": \"不明\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace parcelo::testing
+
+namespace parcelo::testing {
+namespace {
+
+// A list of about 27 MB: half a million municipalities under one office.
+std::string large_list() {
+  std::string list =
+      R"({"centers": {}, "offices": {"1": {"children": ["10"]}},)"
+      R"("class10s": {"10": {"children": ["15"]}}, "class15s": {"15": {"children": [)";
+  std::string cities;
+  for (int i = 0; i < 500000; ++i) {
+    const std::string code = std::to_string(1000000 + i);
+    list += (i ? ",\"" : "\"") + code + "\"";
+    cities += (i ? ",\"" : "\"") + code + R"(": {"name": "市町村)" + code + "\"}";
+  }
+  return list + "]}}, \"class20s\": {" + cities + "}}";
+}
+
+TEST(OutOfMemory, EndsWithAMessageNotACrash) {
+#ifdef PARCELO_SANITIZED
+  GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
+#endif
+  TempDir dir;
+  write_file(dir / "in.json", large_list());
+  const ProcessResult r = run_parcelo({dir / "in.json", dir.path()}, {100L << 20});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, start_up_text());
+  EXPECT_EQ(r.err, "メモリが不足しています。\n");
+  EXPECT_EQ(list_folder(dir.path()), std::vector<std::string>{"in.json"});
+}
+
+}  // namespace
+}  // namespace parcelo::testing

@@ -1,0 +1,112 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace parcelo::testing {
+
+namespace {
+
+std::string read_all(std::FILE* file) {
+  std::string bytes;
+  std::rewind(file);
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+  std::fclose(file);
+  return bytes;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "parcelo-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions& options) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  std::vector<char*> argv;
+  std::string binary = PARCELO_BINARY;
+  argv.push_back(binary.data());
+  std::vector<std::string> copies = args;
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fileno(out), STDOUT_FILENO);
+    dup2(fileno(err), STDERR_FILENO);
+    if (options.address_space_bytes > 0) {
+      const rlimit limit{static_cast<rlim_t>(options.address_space_bytes),
+                         static_cast<rlim_t>(options.address_space_bytes)};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int wait_status = 0;
+  waitpid(pid, &wait_status, 0);
+  ProcessResult result;
+  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  result.out = read_all(out);
+  result.err = read_all(err);
+  return result;
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing: " + path + ">";
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> list_folder(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(path)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string real_list_path() {
+  const std::string path = std::string(PARCELO_SOURCE_DIR) + "/../shared/data/area.json";
+  return fs::exists(path) ? path : "";
+}
+
+std::string sample_list_path() {
+  return std::string(PARCELO_SOURCE_DIR) + "/data/sample-area.json";
+}
+
+std::string start_up_text() {
+  return "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n> " +
+         std::string(PARCELO_BINARY) + " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
+}
+
+std::string written_line(const std::string& path) { return path + " を生成しました。\n"; }
+
+}  // namespace parcelo::testing

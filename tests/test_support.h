@@ -1,0 +1,67 @@
+#ifndef PARCELO_TESTS_TEST_SUPPORT_H_
+#define PARCELO_TESTS_TEST_SUPPORT_H_
+
+#include <string>
+#include <vector>
+
+#include "area/area_tables.h"
+
+namespace parcelo::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Returns path() + "/" + name.
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct ProcessResult {
+  int status = -1;  // the exit status, or 128 + the signal that ended the process
+  std::string out;
+  std::string err;
+};
+
+struct RunOptions {
+  long address_space_bytes = 0;  // when set, the process's address space is limited to this
+};
+
+// Runs the built parcelo with `args` (argument 0 is the binary's path) and collects its output.
+ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions& options = {});
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+// The names in a folder, sorted.
+std::vector<std::string> list_folder(const std::string& path);
+
+// The agency's published list beside the project, or "" when it is absent.
+std::string real_list_path();
+std::string sample_list_path();
+
+// Returns the detail of the MalformedList that `action` throws, or "" when it throws none.
+template <typename Action>
+std::string malformed_detail(Action&& action) {
+  try {
+    action();
+  } catch (const MalformedList& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// The start-up text every run prints first.
+std::string start_up_text();
+// The line that reports a written file.
+std::string written_line(const std::string& path);
+
+}  // namespace parcelo::testing
+
+#endif  // PARCELO_TESTS_TEST_SUPPORT_H_
