@@ -356,36 +356,3 @@ TEST_F(RunTest, RunsTheShippedSample) {
 
 }  // namespace
 }  // namespace parcelo::testing
-
-namespace parcelo::testing {
-namespace {
-
-// A list of about 27 MB: half a million municipalities under one office.
-std::string large_list() {
-  std::string list =
-      R"({"centers": {}, "offices": {"1": {"children": ["10"]}},)"
-      R"("class10s": {"10": {"children": ["15"]}}, "class15s": {"15": {"children": [)";
-  std::string cities;
-  for (int i = 0; i < 500000; ++i) {
-    const std::string code = std::to_string(1000000 + i);
-    list += (i ? ",\"" : "\"") + code + "\"";
-    cities += (i ? ",\"" : "\"") + code + R"(": {"name": "市町村)" + code + "\"}";
-  }
-  return list + "]}}, \"class20s\": {" + cities + "}}";
-}
-
-TEST(OutOfMemory, EndsWithAMessageNotACrash) {
-#ifdef PARCELO_SANITIZED
-  GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
-#endif
-  TempDir dir;
-  write_file(dir / "in.json", large_list());
-  const ProcessResult r = run_parcelo({dir / "in.json", dir.path()}, {100L << 20});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, start_up_text());
-  EXPECT_EQ(r.err, "メモリが不足しています。\n");
-  EXPECT_EQ(list_folder(dir.path()), std::vector<std::string>{"in.json"});
-}
-
-}  // namespace
-}  // namespace parcelo::testing

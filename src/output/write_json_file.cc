@@ -6,9 +6,13 @@
 
 namespace parcelo {
 
+std::string serialise(const nlohmann::json& value) {
+  return value.dump(4, ' ', false, nlohmann::json::error_handler_t::strict);
+}
+
 bool write_json_file(const std::string& path, const nlohmann::json& value) {
   // Serialised before the file is opened, so that a value that cannot be written leaves no file.
-  const std::string text = value.dump(4, ' ', false, nlohmann::json::error_handler_t::strict);
+  const std::string text = serialise(value);
   std::ofstream file(path);
   if (!file.is_open()) {
     report_failure(kCannotOpenOutput);

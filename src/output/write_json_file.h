@@ -6,6 +6,11 @@
 
 namespace parcelo {
 
+// Returns `value` as the files hold it: indented by four spaces, keys in ascending order,
+// non-ASCII characters as their UTF-8 bytes, no line end after the last character. Throws the
+// library's type_error 316 for a string that is not valid UTF-8.
+std::string serialise(const nlohmann::json& value);
+
 // Writes `value` to the file at `path` (created or replaced, never a folder) as UTF-8 JSON
 // indented by four spaces, without a line end after the last character, then reports the path
 // on standard output. Returns true when the file is written and closed. On failure reports
