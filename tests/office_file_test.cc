@@ -96,6 +96,20 @@ TEST(BuildOfficeFile, WalksClass10sClass15sAndClass20sDepthFirst) {
   }
 }
 
+TEST(BuildOfficeFile, LeavesNothingOfTheFileItReuses) {
+  json document = json::parse(kExample);
+  document.merge_patch(json::parse(R"({"offices": {"130000": {"children": ["110020", "110010"]}},
+                                       "class15s": {"110021": {"children": ["1100102"]}}})"));
+  const AreaTables tables = take_area_tables(document);
+  json file = "not an array";
+  for (const char* office : {"110000", "130000", "120000", "130000", "110000"}) {
+    const json& record = document["offices"][office];
+    build_office_file(office, record, tables, file);
+    EXPECT_EQ(file, build_office_file(office, record, tables)) << office;
+  }
+  EXPECT_EQ(file.size(), 5u);
+}
+
 TEST(BuildOfficeFile, RejectsShapesItCannotRead) {
   static const struct {
     const char* patch;

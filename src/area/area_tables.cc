@@ -6,6 +6,7 @@ namespace {
 
 // What an absent optional table refers to: it has no records.
 const json kAbsentTable;
+const std::string kFallback(kFallbackName);
 
 const json& table_or_null(const json& document, std::string_view key) {
   const auto it = document.find(key);
@@ -78,18 +79,18 @@ const json* find_record(const AreaTable& table, std::string_view code) {
   return it == table.records.end() ? nullptr : &as_record(table, code, *it);
 }
 
-std::string record_name(const AreaTable& table, std::string_view code, const json& record) {
-  const auto name = record.find("name");
-  if (name == record.end()) return std::string(kFallbackName);
+const std::string& record_name(const AreaTable& table, std::string_view code, const json& record) {
+  const auto name = record.find(std::string_view("name"));
+  if (name == record.end()) return kFallback;
   if (!name->is_string()) {
     throw malformed_record(table, code, "\"name\" is " + kind_of(*name) + ", not a string");
   }
-  return name->get<std::string>();
+  return name->get_ref<const std::string&>();
 }
 
-std::string lookup_name(const AreaTable& table, std::string_view code) {
+const std::string& lookup_name(const AreaTable& table, std::string_view code) {
   const json* record = find_record(table, code);
-  return record ? record_name(table, code, *record) : std::string(kFallbackName);
+  return record ? record_name(table, code, *record) : kFallback;
 }
 
 }  // namespace parcelo

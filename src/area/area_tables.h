@@ -44,12 +44,14 @@ bool has_required_tables(const json& document);
 AreaTables take_area_tables(const json& document);
 
 // Returns the "name" of the record stored under `code`, or kFallbackName when the table is not
-// an object, has no such record, or the record has no "name". Never adds a member to the table.
-// Throws MalformedList when the record is not an object or its "name" is not a string.
-std::string lookup_name(const AreaTable& table, std::string_view code);
+// an object, has no such record, or the record has no "name". The name stays in the document (or
+// is the fallback, which lives as long as the program), so the caller copies it only where it
+// goes into an output value. Never adds a member to the table. Throws MalformedList when the
+// record is not an object or its "name" is not a string.
+const std::string& lookup_name(const AreaTable& table, std::string_view code);
 
 // Like lookup_name, for a record already in hand (one reached by walking its table).
-std::string record_name(const AreaTable& table, std::string_view code, const json& record);
+const std::string& record_name(const AreaTable& table, std::string_view code, const json& record);
 
 // Returns the record stored under `code`, or nullptr when the table is not an object or has no
 // such record. Throws MalformedList when the record is not an object.
@@ -79,7 +81,7 @@ std::string kind_of(const json& value);
 template <typename Visit>
 void for_each_child(const AreaTable& table, std::string_view code, const json& record,
                     Visit&& visit) {
-  const auto children = record.find("children");
+  const auto children = record.find(std::string_view("children"));
   if (children == record.end()) return;
   // Iterating a value walks an array's elements, an object's member values, nothing for null
   // and a single value once: the agency's lists always hold arrays here.

@@ -51,15 +51,15 @@ const json* load_area_list(const char* path) {
 // first office that cannot be written. An office code becomes a file name, so one that could
 // name anything but a file inside the folder is refused.
 bool write_office_files(const AreaTables& tables, const std::string& folder) {
+  json file;  // one office's file at a time, in memory the previous office's file leaves
   for (const auto& [code, value] : records_of(tables.offices).items()) {
     const json& office = as_record(tables.offices, code, value);
     if (!is_safe_file_name(code)) {
       report_failure(kUnsafeOfficeCode, json(code).dump());
       return false;
     }
-    if (!write_json_file(folder + "/" + code + ".json", build_office_file(code, office, tables))) {
-      return false;
-    }
+    build_office_file(code, office, tables, file);
+    if (!write_json_file(folder + "/" + code + ".json", file)) return false;
   }
   return true;
 }

@@ -2,23 +2,65 @@
 
 namespace parcelo {
 
+namespace {
+
+const std::string kAreaName = "areaname";
+const std::string kCityName = "cityname";
+const std::string kCode = "code";
+
+// Builds the entry member by member in key order: a third of the work of building it from an
+// initializer list, which makes and then converts a temporary array per member.
+json office_entry(const std::string& area_name, const std::string& city_name,
+                  const std::string& code) {
+  json entry(json::value_t::object);
+  auto& members = entry.get_ref<json::object_t&>();
+  members.emplace_hint(members.end(), kAreaName, area_name);
+  members.emplace_hint(members.end(), kCityName, city_name);
+  members.emplace_hint(members.end(), kCode, code);
+  return entry;
+}
+
+// Gives an entry made by office_entry new values, in the memory its strings already have.
+void overwrite_entry(json& entry, const std::string& area_name, const std::string& city_name,
+                     const std::string& code) {
+  auto member = entry.get_ref<json::object_t&>().begin();
+  (member++)->second.get_ref<std::string&>() = area_name;
+  (member++)->second.get_ref<std::string&>() = city_name;
+  member->second.get_ref<std::string&>() = code;
+}
+
+}  // namespace
+
 json build_office_file(std::string_view office_code, const json& office, const AreaTables& tables) {
-  json entries = json::array();
+  json file;
+  build_office_file(office_code, office, tables, file);
+  return file;
+}
+
+void build_office_file(std::string_view office_code, const json& office, const AreaTables& tables,
+                       json& file) {
+  if (!file.is_array()) file = json::array();
+  auto& entries = file.get_ref<json::array_t&>();
+  size_t count = 0;
   for_each_child(tables.offices, office_code, office, [&](const std::string& class10_code) {
     const json* class10 = find_record(tables.class10s, class10_code);
     if (!class10) return;  // a class10 code without a record has no municipalities
-    const std::string area_name = record_name(tables.class10s, class10_code, *class10);
+    const std::string& area_name = record_name(tables.class10s, class10_code, *class10);
     for_each_child(tables.class10s, class10_code, *class10, [&](const std::string& class15_code) {
       const json* class15 = find_record(tables.class15s, class15_code);
       if (!class15) return;
       for_each_child(tables.class15s, class15_code, *class15, [&](const std::string& city_code) {
-        entries.push_back({{"areaname", area_name},
-                           {"cityname", lookup_name(tables.class20s, city_code)},
-                           {"code", class10_code}});
+        const std::string& city_name = lookup_name(tables.class20s, city_code);
+        if (count < entries.size()) {
+          overwrite_entry(entries[count], area_name, city_name, class10_code);
+        } else {
+          entries.push_back(office_entry(area_name, city_name, class10_code));
+        }
+        ++count;
       });
     });
   });
-  return entries;
+  entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(count), entries.end());
 }
 
 bool is_safe_file_name(std::string_view code) {

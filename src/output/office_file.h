@@ -15,6 +15,12 @@ namespace parcelo {
 // REQUIRES: `office` is an object.
 json build_office_file(std::string_view office_code, const json& office, const AreaTables& tables);
 
+// The same, built into `file`: it is replaced by the office file, reusing the memory of the
+// entries it held, so that a run writing office after office allocates little. After a
+// MalformedList, `file` holds part of the office file.
+void build_office_file(std::string_view office_code, const json& office, const AreaTables& tables,
+                       json& file);
+
 // Returns true when `code` can name a file inside the output folder: not empty, not "." or
 // "..", and free of "/", "\", ":" and control characters.
 bool is_safe_file_name(std::string_view code);

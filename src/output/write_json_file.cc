@@ -1,6 +1,6 @@
 #include "output/write_json_file.h"
 
-#include <fstream>
+#include <cstdio>
 
 #include "output/console.h"
 
@@ -13,14 +13,14 @@ std::string serialise(const nlohmann::json& value) {
 bool write_json_file(const std::string& path, const nlohmann::json& value) {
   // Serialised before the file is opened, so that a value that cannot be written leaves no file.
   const std::string text = serialise(value);
-  std::ofstream file(path);
-  if (!file.is_open()) {
+  std::FILE* file = std::fopen(path.c_str(), "w");  // text mode: created or truncated
+  if (file == nullptr) {
     report_failure(kCannotOpenOutput);
     return false;
   }
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();  // a full disk often shows only here, when the buffer is flushed
-  if (file.fail()) {
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  // A full disk often shows only when the buffer is flushed on closing.
+  if (std::fclose(file) != 0 || !written) {
     report_failure(kCannotWriteOutput);
     return false;
   }
