@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 30
 PACKAGES := cmake make g++ nlohmann-json3-dev libgtest-dev clang-format
 CLANG_PACKAGES := clang libclang-rt-dev
 
-.PHONY: setup build run test sanitize fuzz memcheck format clean
+.PHONY: setup build run test sanitize fuzz memcheck bench format clean
 
 setup:
 	@sh scripts/install-packages.sh $(PACKAGES)
@@ -50,6 +50,12 @@ memcheck: build
 	valgrind --leak-check=full --error-exitcode=1 --quiet \
 	  ./$(BUILD)/parcelo ../shared/data/area.json build/memcheck-out >/dev/null
 	@echo "memcheck: no errors"
+
+# Times the tool against the parse-only floor and a Python peer; writes docs/performance.md.
+bench: build
+	@sh scripts/install-packages.sh valgrind gnuplot-nox python3
+	@test -f ../shared/data/area.json || { echo "bench needs ../shared/data/area.json"; exit 1; }
+	python3 bench/run_bench.py $(BUILD) ../shared/data/area.json docs
 
 format: setup
 	clang-format -i $$(git ls-files '*.cc' '*.h')

@@ -26,12 +26,15 @@ def scaled(area, copies):
     return result
 
 
-def main():
-    source, copies, output = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+def write_scaled(source, copies, output):
     with open(source, encoding="utf-8-sig") as f:
         area = json.load(f)
     with open(output, "w", encoding="utf-8") as f:
         json.dump(scaled(area, copies), f, ensure_ascii=False, separators=(",", ":"))
+
+
+def main():
+    write_scaled(sys.argv[1], int(sys.argv[2]), sys.argv[3])
 
 
 if __name__ == "__main__":

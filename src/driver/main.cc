@@ -7,6 +7,7 @@
 #include <string>
 
 #include "area/area_tables.h"
+#include "driver/heap.h"
 #include "output/centre_index.h"
 #include "output/console.h"
 #include "output/office_file.h"
@@ -30,6 +31,7 @@ const json* load_area_list(const char* path) {
     report_failure(kCannotOpenInput);
     return nullptr;
   }
+  prepare_heap(std::filesystem::file_size(path, ignored));
   static json* const document = new json;
   try {
     input >> *document;  // a byte-order mark is accepted, text after the value is ignored
