@@ -4,8 +4,10 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 PACKAGES := cmake make g++ nlohmann-json3-dev libgtest-dev clang-format
 CLANG_PACKAGES := clang libclang-rt-dev
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix
+WINE_PACKAGES := wine64 locales python3
 
-.PHONY: setup build run test sanitize fuzz memcheck bench format clean
+.PHONY: setup build run test sanitize fuzz memcheck bench windows test-windows package format clean
 
 setup:
 	@sh scripts/install-packages.sh $(PACKAGES)
@@ -56,6 +58,25 @@ bench: build
 	@sh scripts/install-packages.sh valgrind gnuplot-nox python3
 	@test -f ../shared/data/area.json || { echo "bench needs ../shared/data/area.json"; exit 1; }
 	python3 bench/run_bench.py $(BUILD) ../shared/data/area.json docs
+
+# parcelo.exe for Windows x64, cross-built with MinGW-w64 and statically linked.
+windows: setup
+	@sh scripts/install-packages.sh $(WINDOWS_PACKAGES)
+	cmake -S . -B build-windows --toolchain cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
+	cmake --build build-windows -j $(JOBS)
+
+# The whole-process checks against parcelo.exe under Wine, compared with the Linux build.
+test-windows: build windows
+	@sh scripts/install-packages.sh $(WINE_PACKAGES)
+	python3 tests/windows/wine_test.py $(BUILD)/parcelo build-windows/parcelo.exe .
+
+# A .deb (installed and run on the sample when root) and a Windows .zip.
+package: build windows
+	@sh scripts/install-packages.sh dpkg-dev unzip
+	cd $(BUILD) && cpack
+	cd build-windows && cpack
+	sh scripts/check-package.sh $(BUILD) build-windows
 
 format: setup
 	clang-format -i $$(git ls-files '*.cc' '*.h')

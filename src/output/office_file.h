@@ -22,8 +22,13 @@ void build_office_file(std::string_view office_code, const json& office, const A
                        json& file);
 
 // Returns true when `code` can name a file inside the output folder: not empty, not "." or
-// "..", and free of "/", "\", ":" and control characters.
+// "..", and free of "/", "\", ":" and control characters; on Windows also not a device name.
 bool is_safe_file_name(std::string_view code);
+
+// Returns true when Windows would open a device for a file named `code` plus an extension: CON,
+// PRN, AUX, NUL, COM1 to COM9 or LPT1 to LPT9 in any letter case, before the first "." and
+// any blanks ahead of it.
+bool names_windows_device(std::string_view code);
 
 }  // namespace parcelo
 

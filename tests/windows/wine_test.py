@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""Runs the Windows build under Wine and checks it against the Linux build, case by case.
+
+Usage: wine_test.py LINUX_BINARY WINDOWS_EXE PROJECT_DIR
+
+Both builds run on the same input in folders of their own. The Windows build must exit with the
+same status, print the same console text encoded as code page 932 with CR LF line ends (its
+program path aside), and write the same files with every LF turned into CR LF. Where Windows
+must differ (device names), the case says what it expects.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import time
+
+WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
+WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+USAGE_TAIL = " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名"
+
+CENTRE_EXAMPLE = """{
+  "centers": {
+    "200000": { "name": "南地区", "children": [] },
+    "100000": { "name": "北地区", "children": [ "120000", "110000", "130000" ] }
+  },
+  "offices": {
+    "110000": { "name": "東部", "children": [] },
+    "120000": { "name": "西部", "children": [] }
+  }
+}"""
+
+OFFICE_EXAMPLE = """{
+  "centers": {},
+  "offices": {
+    "120000": { "name": "西部", "children": [ "120010" ] },
+    "110000": { "name": "東部", "children": [ "110010", "110020" ] }
+  },
+  "class10s": {
+    "110010": { "name": "東部北", "children": [ "110011", "110012" ] },
+    "110020": { "name": "東部南", "children": [ "110021" ] },
+    "120010": { "name": "西部全域", "children": [] }
+  },
+  "class15s": {
+    "110011": { "name": "北海岸", "children": [ "1100101", "1100102" ] },
+    "110012": { "name": "北山地", "children": [ "1100103", "1100101" ] },
+    "110021": { "name": "南平野", "children": [] }
+  },
+  "class20s": { "1100101": { "name": "甲町" }, "1100102": { "name": "乙村" } }
+}"""
+
+
+def devices(*codes):
+    return '{"centers": {}, "offices": {%s}}' % ", ".join('"%s": {}' % c for c in codes)
+
+
+def run(command, cwd, env=None):
+    result = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=env, timeout=120)
+    return result.returncode, result.stdout, result.stderr
+
+
+def folder_files(folder):
+    if not os.path.isdir(folder):
+        return None
+    files = {}
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        files[name] = open(path, "rb").read() if os.path.isfile(path) else "<folder>"
+    return files
+
+
+def as_windows_console(text, program):
+    """The Linux build's console text as the Windows build must print it."""
+    text = text.decode("utf-8").replace("> " + program + " ", "> <program> ", 1)
+    return text.replace("\n", "\r\n").encode("cp932")
+
+
+def program_of(stdout):
+    """Replaces the program path in the Windows build's usage line; returns the text and path."""
+    marker = "> ".encode("cp932")
+    start = stdout.find(marker)
+    end = stdout.find(USAGE_TAIL.encode("cp932"), start)
+    if start < 0 or end < 0:
+        return stdout, None
+    program = stdout[start + 2:end].decode("cp932")
+    return stdout[:start + 2] + b"<program>" + stdout[end:], program
+
+
+class Case:
+    def __init__(self, name, list_text=None, list_path=None, args=("in.json", "out"),
+                 prepare=None, out_folder="out", windows=None):
+        self.name, self.list_text, self.list_path, self.args = name, list_text, list_path, args
+        self.prepare, self.out_folder, self.windows = prepare, out_folder, windows
+
+
+def setup(folder, case):
+    os.makedirs(os.path.join(folder, "out"))
+    if case.list_text is not None:
+        with open(os.path.join(folder, "in.json"), "w", encoding="utf-8") as f:
+            f.write(case.list_text)
+    if case.list_path is not None:
+        shutil.copy(case.list_path, os.path.join(folder, "in.json"))
+    if case.prepare:
+        case.prepare(folder)
+
+
+def check(case, linux_binary, exe, wine_env):
+    problems = []
+    with tempfile.TemporaryDirectory() as linux_dir, tempfile.TemporaryDirectory() as wine_dir:
+        setup(linux_dir, case)
+        setup(wine_dir, case)
+        l_status, l_out, l_err = run([linux_binary] + list(case.args), linux_dir)
+        w_status, w_out, w_err = run([WINE, exe] + list(case.args), wine_dir, wine_env)
+        w_out, program = program_of(w_out)
+        if program is None or not program.lower().endswith("parcelo.exe"):
+            problems.append(f"no usage line naming parcelo.exe: {w_out!r}")
+        l_files = folder_files(os.path.join(linux_dir, case.out_folder))
+        w_files = folder_files(os.path.join(wine_dir, case.out_folder))
+        if case.windows:  # what Windows must do instead of what Linux does
+            problems += case.windows(w_status, w_out, w_err, w_files)
+            return problems
+        if w_status != l_status:
+            problems.append(f"exit status {w_status}, Linux {l_status}")
+        for stream, linux, windows in (("stdout", l_out, w_out), ("stderr", l_err, w_err)):
+            want = as_windows_console(linux, linux_binary)
+            if windows != want:
+                problems.append(f"{stream}: {windows!r}\n    want {want!r}")
+        want_files = None if l_files is None else {
+            n: (b if isinstance(b, str) else b.replace(b"\n", b"\r\n")) for n, b in l_files.items()}
+        if w_files != want_files:
+            names = sorted(set(w_files or {}) | set(want_files or {}))
+            bad = [n for n in names if (w_files or {}).get(n) != (want_files or {}).get(n)]
+            problems.append(f"files differ: {bad[:5]}")
+    return problems
+
+
+def refused(*codes):
+    def expect(status, out, err, files):
+        want = ("ファイル名に使えない府県予報区コードです: \"%s\"\r\n" % codes[0]).encode("cp932")
+        problems = []
+        if status != 1:
+            problems.append(f"exit status {status}, want 1")
+        if err != want:
+            problems.append(f"stderr {err!r}, want {want!r}")
+        if sorted(files) != ["centers.json"]:
+            problems.append(f"files {sorted(files)}, want only centers.json")
+        return problems
+    return expect
+
+
+def cases(project):
+    real = os.path.join(project, "..", "shared", "data", "area.json")
+    found = [
+        Case("the centre index example", CENTRE_EXAMPLE),
+        Case("the office files example", OFFICE_EXAMPLE),
+        Case("the shipped sample", list_path=os.path.join(project, "data", "sample-area.json")),
+        Case("a byte-order mark and trailing text",
+             '\ufeff{"centers": {"1": {"name": "a/b", "children": ["x"]}}, "offices": null} !'),
+        Case("an input that cannot be opened", args=("missing.json", "out")),
+        Case("an input that is a folder", args=("out", "out")),
+        Case("a parse error", '{"centers": {"1": {"name": "abc'),
+        Case("an empty input", ""),
+        Case("a number too large", '{"centers": {}, "offices": {}, "x": 1e999}'),
+        Case("no offices table", '{"centers": {}}'),
+        Case("a malformed list", '{"centers": {"1": {"name": 5}}, "offices": {}}'),
+        Case("an unsafe office code", devices("0", "../x")),
+        Case("an output folder that is missing", OFFICE_EXAMPLE, args=("in.json", "nowhere")),
+        Case("a folder where an office file goes", OFFICE_EXAMPLE,
+             prepare=lambda d: os.mkdir(os.path.join(d, "out", "120000.json"))),
+        Case("a trailing separator on the folder", CENTRE_EXAMPLE, args=("in.json", "out/")),
+        Case("too few arguments", OFFICE_EXAMPLE, args=("in.json",)),
+        Case("a folder with a Japanese name", CENTRE_EXAMPLE, args=("in.json", "出力"),
+             prepare=lambda d: os.mkdir(os.path.join(d, "出力")), out_folder="出力"),
+    ]
+    for code in ("CON", "nul", "Aux.x", "COM1", "lpt9"):
+        found.append(Case(f"the device name {code}", devices(code), windows=refused(code)))
+    if os.path.exists(real):
+        found.append(Case("the agency's real list", list_path=real))
+    else:
+        print("skip - the agency's real list: ../shared/data/area.json is absent")
+    return found
+
+
+def japanese_locale(folder):
+    """A Japanese locale gives Wine code page 932 for paths and arguments. It is compiled into a
+    folder of the build, so that neither root nor the system's locale list is needed."""
+    if not os.path.isdir(os.path.join(folder, "ja_JP.UTF-8")):
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8",
+                        os.path.join(folder, "ja_JP.UTF-8")], check=True)
+    return dict(LOCPATH=folder, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+
+
+def start_wine(exe, env):
+    """Starts one wineserver for all cases; the first start creates Wine's configuration. The
+    server must not hold the pipes of a case open, or that case waits for it to exit."""
+    start = time.monotonic()
+    os.makedirs(env["WINEPREFIX"], exist_ok=True)
+    subprocess.run([WINESERVER, "-p"], env=env, check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE, exe], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    print(f"# Wine started in {time.monotonic() - start:.1f} s")
+
+
+def main():
+    linux_binary, exe, project = (os.path.abspath(a) for a in sys.argv[1:4])
+    build = os.path.dirname(exe)
+    wine_env = dict(os.environ, WINEPREFIX=os.path.join(build, "wine-prefix"), WINEDEBUG="-all",
+                    **japanese_locale(os.path.join(build, "locale")))
+    start_wine(exe, wine_env)
+    passed = failed = 0
+    for case in cases(project):
+        problems = check(case, linux_binary, exe, wine_env)
+        if problems:
+            failed += 1
+            print(f"FAIL - {case.name}")
+            for problem in problems:
+                print("    " + problem)
+        else:
+            passed += 1
+            print(f"ok - {case.name}")
+    subprocess.run([WINESERVER, "-k"], env=wine_env)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
