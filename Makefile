@@ -40,7 +40,7 @@ fuzz: setup
 	cmake --build build-fuzz -j $(JOBS)
 	mkdir -p build-fuzz/corpus-bytes build-fuzz/corpus-lists
 	build-fuzz/fuzz_bytes -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  build-fuzz/corpus-bytes fuzz/corpus
+	  build-fuzz/corpus-bytes fuzz/corpus tests/data
 	build-fuzz/fuzz_lists -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  build-fuzz/corpus-lists
 

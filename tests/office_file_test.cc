@@ -10,33 +10,12 @@ namespace parcelo {
 namespace {
 
 using testing::malformed_detail;
+using testing::read_file;
+using testing::test_data;
 
-// The worked example's tables, to which each case adds or replaces members.
-const char* const kExample = R"({
-  "centers": {},
-  "offices": {
-    "120000": {"name": "西部", "children": ["120010"]},
-    "110000": {"name": "東部", "children": ["110010", "110020"]}
-  },
-  "class10s": {
-    "110010": {"name": "東部北", "children": ["110011", "110012"]},
-    "110020": {"name": "東部南", "children": ["110021"]},
-    "120010": {"name": "西部全域", "children": []}
-  },
-  "class15s": {
-    "110011": {"name": "北海岸", "children": ["1100101", "1100102"]},
-    "110012": {"name": "北山地", "children": ["1100103", "1100101"]},
-    "110021": {"name": "南平野", "children": []}
-  },
-  "class20s": {
-    "1100101": {"name": "甲町"},
-    "1100102": {"name": "乙村"}
-  }
-})";
-
-// Builds the file of `office` from the example with `patch` merged into it.
+// Builds the file of `office` from the worked example with `patch` merged into its tables.
 json build(const std::string& office, const char* patch) {
-  json document = json::parse(kExample);
+  json document = json::parse(read_file(test_data("office-example.json")));
   document.merge_patch(json::parse(patch));
   const AreaTables tables = take_area_tables(document);
   return build_office_file(office, tables.offices.records.at(office), tables);
@@ -97,7 +76,7 @@ TEST(BuildOfficeFile, WalksClass10sClass15sAndClass20sDepthFirst) {
 }
 
 TEST(BuildOfficeFile, LeavesNothingOfTheFileItReuses) {
-  json document = json::parse(kExample);
+  json document = json::parse(read_file(test_data("office-example.json")));
   document.merge_patch(json::parse(R"({"offices": {"130000": {"children": ["110020", "110010"]}},
                                        "class15s": {"110021": {"children": ["1100102"]}}})"));
   const AreaTables tables = take_area_tables(document);

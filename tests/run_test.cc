@@ -15,85 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kCentreExample = R"({
-  "centers": {
-    "200000": { "name": "南地区", "children": [] },
-    "100000": { "name": "北地区", "children": [ "120000", "110000", "130000" ] }
-  },
-  "offices": {
-    "110000": { "name": "東部", "children": [] },
-    "120000": { "name": "西部", "children": [] }
-  }
-})";
-
-const char* const kCentreExampleFile = R"({
-    "100000": {
-        "children": [
-            {
-                "code": "120000",
-                "name": "西部"
-            },
-            {
-                "code": "110000",
-                "name": "東部"
-            },
-            {
-                "code": "130000",
-                "name": "不明"
-            }
-        ],
-        "name": "北地区"
-    },
-    "200000": {
-        "children": [],
-        "name": "南地区"
-    }
-})";
-
-const char* const kOfficeExample = R"({
-  "centers": {},
-  "offices": {
-    "120000": { "name": "西部", "children": [ "120010" ] },
-    "110000": { "name": "東部", "children": [ "110010", "110020" ] }
-  },
-  "class10s": {
-    "110010": { "name": "東部北", "children": [ "110011", "110012" ] },
-    "110020": { "name": "東部南", "children": [ "110021" ] },
-    "120010": { "name": "西部全域", "children": [] }
-  },
-  "class15s": {
-    "110011": { "name": "北海岸", "children": [ "1100101", "1100102" ] },
-    "110012": { "name": "北山地", "children": [ "1100103", "1100101" ] },
-    "110021": { "name": "南平野", "children": [] }
-  },
-  "class20s": {
-    "1100101": { "name": "甲町" },
-    "1100102": { "name": "乙村" }
-  }
-})";
-
-const char* const kOfficeExampleFile = R"([
-    {
-        "areaname": "東部北",
-        "cityname": "甲町",
-        "code": "110010"
-    },
-    {
-        "areaname": "東部北",
-        "cityname": "乙村",
-        "code": "110010"
-    },
-    {
-        "areaname": "東部北",
-        "cityname": "不明",
-        "code": "110010"
-    },
-    {
-        "areaname": "東部北",
-        "cityname": "甲町",
-        "code": "110010"
-    }
-])";
+// The worked examples: two lists and the files they must give, byte for byte.
+const std::string kCentreExample = read_file(test_data("centre-example.json"));
+const std::string kCentreExampleFile = read_file(test_data("centre-example.centers.json"));
+const std::string kOfficeExample = read_file(test_data("office-example.json"));
+const std::string kOfficeExampleFile = read_file(test_data("office-example.110000.json"));
 
 const std::string kCannotOpenOutput = "出力ファイルを開けません。\n";
 const std::string kCannotWriteOutput = "出力ファイルに書き込めません。\n";

@@ -102,6 +102,10 @@ std::string sample_list_path() {
   return std::string(PARCELO_SOURCE_DIR) + "/data/sample-area.json";
 }
 
+std::string test_data(const std::string& name) {
+  return std::string(PARCELO_SOURCE_DIR) + "/tests/data/" + name;
+}
+
 std::string start_up_text() {
   return "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n> " +
          std::string(PARCELO_BINARY) + " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";

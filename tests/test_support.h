@@ -45,6 +45,8 @@ std::vector<std::string> list_folder(const std::string& path);
 // The agency's published list beside the project, or "" when it is absent.
 std::string real_list_path();
 std::string sample_list_path();
+// A file of tests/data: the worked examples and the files they give.
+std::string test_data(const std::string& name);
 
 // Returns the detail of the MalformedList that `action` throws, or "" when it throws none.
 template <typename Action>

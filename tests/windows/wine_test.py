@@ -20,37 +20,6 @@ WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
 WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
 USAGE_TAIL = " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名"
 
-CENTRE_EXAMPLE = """{
-  "centers": {
-    "200000": { "name": "南地区", "children": [] },
-    "100000": { "name": "北地区", "children": [ "120000", "110000", "130000" ] }
-  },
-  "offices": {
-    "110000": { "name": "東部", "children": [] },
-    "120000": { "name": "西部", "children": [] }
-  }
-}"""
-
-OFFICE_EXAMPLE = """{
-  "centers": {},
-  "offices": {
-    "120000": { "name": "西部", "children": [ "120010" ] },
-    "110000": { "name": "東部", "children": [ "110010", "110020" ] }
-  },
-  "class10s": {
-    "110010": { "name": "東部北", "children": [ "110011", "110012" ] },
-    "110020": { "name": "東部南", "children": [ "110021" ] },
-    "120010": { "name": "西部全域", "children": [] }
-  },
-  "class15s": {
-    "110011": { "name": "北海岸", "children": [ "1100101", "1100102" ] },
-    "110012": { "name": "北山地", "children": [ "1100103", "1100101" ] },
-    "110021": { "name": "南平野", "children": [] }
-  },
-  "class20s": { "1100101": { "name": "甲町" }, "1100102": { "name": "乙村" } }
-}"""
-
-
 def devices(*codes):
     return '{"centers": {}, "offices": {%s}}' % ", ".join('"%s": {}' % c for c in codes)
 
@@ -152,9 +121,12 @@ def refused(*codes):
 
 def cases(project):
     real = os.path.join(project, "..", "shared", "data", "area.json")
+    examples = os.path.join(project, "tests", "data")
+    centre_example = open(os.path.join(examples, "centre-example.json"), encoding="utf-8").read()
+    office_example = open(os.path.join(examples, "office-example.json"), encoding="utf-8").read()
     found = [
-        Case("the centre index example", CENTRE_EXAMPLE),
-        Case("the office files example", OFFICE_EXAMPLE),
+        Case("the centre index example", centre_example),
+        Case("the office files example", office_example),
         Case("the shipped sample", list_path=os.path.join(project, "data", "sample-area.json")),
         Case("a byte-order mark and trailing text",
              '\ufeff{"centers": {"1": {"name": "a/b", "children": ["x"]}}, "offices": null} !'),
@@ -166,12 +138,12 @@ def cases(project):
         Case("no offices table", '{"centers": {}}'),
         Case("a malformed list", '{"centers": {"1": {"name": 5}}, "offices": {}}'),
         Case("an unsafe office code", devices("0", "../x")),
-        Case("an output folder that is missing", OFFICE_EXAMPLE, args=("in.json", "nowhere")),
-        Case("a folder where an office file goes", OFFICE_EXAMPLE,
+        Case("an output folder that is missing", office_example, args=("in.json", "nowhere")),
+        Case("a folder where an office file goes", office_example,
              prepare=lambda d: os.mkdir(os.path.join(d, "out", "120000.json"))),
-        Case("a trailing separator on the folder", CENTRE_EXAMPLE, args=("in.json", "out/")),
-        Case("too few arguments", OFFICE_EXAMPLE, args=("in.json",)),
-        Case("a folder with a Japanese name", CENTRE_EXAMPLE, args=("in.json", "出力"),
+        Case("a trailing separator on the folder", centre_example, args=("in.json", "out/")),
+        Case("too few arguments", office_example, args=("in.json",)),
+        Case("a folder with a Japanese name", centre_example, args=("in.json", "出力"),
              prepare=lambda d: os.mkdir(os.path.join(d, "出力")), out_folder="出力"),
     ]
     for code in ("CON", "nul", "Aux.x", "COM1", "lpt9"):
