@@ -17,7 +17,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import scale_list  # noqa: E402
 
-RUNS = 5
+RUNS = 7
 SCALES = (1, 10, 100)
 WORK = "/dev/shm/parcelo-bench"
 MEASURE = ""  # the launcher, set in main
@@ -39,12 +39,16 @@ def fresh_folder(path):
     return path
 
 
-def median_run(command, out):
-    runs = []
+def median_runs(commands):
+    """Runs each (command, output folder) RUNS times, taking turns so that whatever else the
+    machine does falls on all of them alike; returns the medians per command."""
+    runs = {name: [] for name in commands}
     for _ in range(RUNS):
-        fresh_folder(out)
-        runs.append(measure(command))
-    return tuple(statistics.median(r[i] for r in runs) for i in range(3))
+        for name, (command, out) in commands.items():
+            fresh_folder(out)
+            runs[name].append(measure(command))
+    return {name: tuple(statistics.median(r[i] for r in results) for i in range(3))
+            for name, results in runs.items()}
 
 
 def instructions(command):
@@ -79,10 +83,10 @@ def main():
         scale_list.write_scaled(source, k, area)
         size_mb = os.path.getsize(area) / 1e6
         out_tool, out_peer = os.path.join(WORK, "tool"), os.path.join(WORK, "peer")
-        row = {"k": k, "mb": size_mb,
-               "tool": median_run([tool, area, out_tool], out_tool),
-               "floor": median_run([floor, area], os.path.join(WORK, "none")),
-               "peer": median_run([sys.executable, peer, area, out_peer], out_peer)}
+        row = {"k": k, "mb": size_mb}
+        row.update(median_runs({"tool": ([tool, area, out_tool], out_tool),
+                                "floor": ([floor, area], os.path.join(WORK, "none")),
+                                "peer": ([sys.executable, peer, area, out_peer], out_peer)}))
         if not same_files(out_tool, out_peer):
             sys.exit(f"k={k}: the peer's files differ from the tool's")
         rows.append(row)
@@ -159,7 +163,7 @@ def report(table, checks, rows, counts):
     return f"""# Performance
 
 Measured by `make bench` on {os.cpu_count()} cores: the agency's list scaled k times (every code
-prefixed per copy), each program run {RUNS} times writing into tmpfs, medians shown.
+prefixed per copy), the three programs run {RUNS} times in turn, writing into tmpfs; medians shown.
 
 {table}
 
