@@ -62,7 +62,7 @@ bench: build
 # parcelo.exe for Windows x64, cross-built with MinGW-w64 and statically linked.
 windows: setup
 	@sh scripts/install-packages.sh $(WINDOWS_PACKAGES)
-	cmake -S . -B build-windows --toolchain cmake/mingw-w64-x86_64.cmake \
+	cmake -S . -B build-windows --toolchain cmake/mingw-w64-x86_64.cmake --no-warn-unused-cli \
 	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
 	cmake --build build-windows -j $(JOBS)
 
