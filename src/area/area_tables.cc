@@ -13,12 +13,11 @@ const json& table_or_null(const json& document, std::string_view key) {
   return it == document.end() ? kAbsentTable : *it;
 }
 
-// A code written as a JSON string, so that blanks and control characters stay visible.
-std::string quoted(std::string_view code) {
+}  // namespace
+
+std::string quoted_code(std::string_view code) {
   return json(code).dump(-1, ' ', false, json::error_handler_t::replace);
 }
-
-}  // namespace
 
 bool has_required_tables(const json& document) {
   return document.contains("centers") && document.contains("offices");
@@ -54,7 +53,7 @@ std::string kind_of(const json& value) {
 MalformedList malformed_record(const AreaTable& table, std::string_view code,
                                std::string_view what) {
   std::string detail(table.key);
-  detail.append(" ").append(quoted(code)).append(": ").append(what);
+  detail.append(" ").append(quoted_code(code)).append(": ").append(what);
   return MalformedList(detail);
 }
 

@@ -71,6 +71,10 @@ const json& as_record(const AreaTable& table, std::string_view code, const json&
 MalformedList malformed_record(const AreaTable& table, std::string_view code,
                                std::string_view what);
 
+// Returns `code` written as a JSON string, quoted and escaped, so that blanks and control
+// characters stay visible in a message.
+std::string quoted_code(std::string_view code);
+
 // Returns a short English phrase for the kind of `value`: "a string", "an array", "null", ...
 std::string kind_of(const json& value);
 

@@ -1,6 +1,5 @@
 // parcelo: splits the agency's area-code list into a centre index and one file per office.
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -57,7 +56,7 @@ bool write_office_files(const AreaTables& tables, const std::string& folder) {
   for (const auto& [code, value] : records_of(tables.offices).items()) {
     const json& office = as_record(tables.offices, code, value);
     if (!is_safe_file_name(code)) {
-      report_failure(kUnsafeOfficeCode, json(code).dump());
+      report_failure(kUnsafeOfficeCode, quoted_code(code));
       return false;
     }
     build_office_file(code, office, tables, file);
