@@ -55,9 +55,11 @@ inline void run_pipeline(const std::string& text) {
     const json index = build_centre_index(tables.centers, tables.offices);
     if (!index.is_null() && !index.is_object()) fail("the centre index is not an object");
     check_round_trip(index);
+    TakenFileNames taken = names_before_offices();
     for (const auto& [code, value] : records_of(tables.offices).items()) {
       const json& office = as_record(tables.offices, code, value);
-      if (!is_safe_file_name(code)) break;  // the run stops here with its message
+      // the run stops here with its message
+      if (!is_safe_file_name(code) || !take_file_name(code, taken)) break;
       check_office_file(build_office_file(code, office, tables));
     }
   } catch (const MalformedList& e) {

@@ -1,11 +1,16 @@
 // Whole-process runs under the faults a user's machine can throw at the tool: huge and deeply
-// nested input, and memory running out. (Open and write failures are in run_test.cc.)
+// nested input, memory running out, and a reader that goes away. (Open and write failures are
+// in run_test.cc.)
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "test_support.h"
 
 namespace parcelo::testing {
@@ -123,17 +128,112 @@ std::string large_list() {
   return list + "]}}, \"class20s\": {" + cities + "}}";
 }
 
+// Returns `count` copies of "\"<code>\"" joined by commas.
+std::string repeated_code(const std::string& code, int count) {
+  std::string codes = "\"" + code + "\"";
+  for (int i = 1; i < count; ++i) codes += ",\"" + code + "\"";
+  return codes;
+}
+
+const std::string kOutOfMemory = "メモリが不足しています。\n";
+
 TEST(OutOfMemory, EndsWithAMessageNotACrash) {
+#ifdef PARCELO_SANITIZED
+  GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
+#endif
+  const std::string by_2000 = repeated_code("x", 2000);
+  static const struct {
+    const char* name;
+    std::string list;
+    long limit_mib;
+    std::vector<std::string> files;
+  } cases[] = {
+      {"while parsing", large_list(), 100, {}},
+      {"building the centre index: a centre with 3 million children",
+       R"({"centers": {"1": {"name": "c", "children": [)" + repeated_code("1", 3000000) +
+           "]}}, \"offices\": {}}",
+       512,
+       {}},
+      {"building an office file: 2000 x 2000 x 2000 municipalities",
+       R"({"centers": {}, "offices": {"1": {"children": [)" + by_2000 +
+           R"(]}}, "class10s": {"x": {"children": [)" + by_2000 +
+           R"(]}}, "class15s": {"x": {"children": [)" + by_2000 + "]}}}",
+       512,
+       {"centers.json"}},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    write_file(dir / "in.json", c.list);
+    std::filesystem::create_directory(dir / "out");
+    const ProcessResult r = run_parcelo({dir / "in.json", dir / "out"}, {c.limit_mib << 20});
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.err, kOutOfMemory) << c.name;
+    EXPECT_EQ(list_folder(dir / "out"), c.files) << c.name;
+  }
+}
+
+// Memory may run out at any step after the parse: building the centre index or the office
+// file, or serialising either. Each limit must give whole files and 0, or the message, 1 and
+// nothing half written.
+TEST(OutOfMemory, AnyStepAfterTheParseEndsWithTheMessage) {
 #ifdef PARCELO_SANITIZED
   GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
 #endif
   TempDir dir;
   write_file(dir / "in.json", large_list());
-  const ProcessResult r = run_parcelo({dir / "in.json", dir.path()}, {100L << 20});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, start_up_text());
-  EXPECT_EQ(r.err, "メモリが不足しています。\n");
-  EXPECT_EQ(list_folder(dir.path()), std::vector<std::string>{"in.json"});
+  std::filesystem::create_directory(dir / "whole");
+  ASSERT_EQ(run_parcelo({dir / "in.json", dir / "whole"}).status, 0);
+  const std::string whole = read_file(dir / "whole/1.json");
+  int failed_after_parse = 0;
+  for (long mib = 200; mib <= 560; mib += 40) {  // the parse ends near 195 MiB, the run 520
+    TempDir out;
+    const ProcessResult r = run_parcelo({dir / "in.json", out.path()}, {mib << 20});
+    const std::vector<std::string> files = list_folder(out.path());
+    if (r.status == 0) {
+      EXPECT_EQ(read_file(out / "1.json"), whole) << mib << " MiB";
+      continue;
+    }
+    EXPECT_EQ(r.status, 1) << mib << " MiB";
+    EXPECT_EQ(r.err, kOutOfMemory) << mib << " MiB";
+    EXPECT_TRUE(files.empty() || files == std::vector<std::string>{"centers.json"}) << mib;
+    if (!files.empty()) ++failed_after_parse;
+  }
+  EXPECT_GE(failed_after_parse, 6);
+}
+
+// The heap is grown once for a large list, and later growth asks for no more than it needs, so
+// that a list that fits under a memory limit without the preparation still fits with it.
+TEST(OutOfMemory, PreparedHeapGrowsLaterOnlyByWhatItNeeds) {
+#if defined(PARCELO_SANITIZED) || !defined(__GLIBC__)
+  GTEST_SKIP() << "glibc's own heap only";
+#endif
+  const auto top = [] { return reinterpret_cast<std::uintptr_t>(sbrk(0)); };
+  const std::uintptr_t start = top();
+  platform::prepare_heap(8 << 20);  // a list of 8 MiB: a document of about 64 MiB
+  const std::uintptr_t prepared = top();
+  std::vector<void*> blocks;
+  while (top() == prepared) blocks.push_back(std::malloc(64 << 10));
+  const std::uintptr_t growth = top() - prepared;
+  for (void* block : blocks) std::free(block);
+  EXPECT_GE(prepared - start, std::uintptr_t{32} << 20);
+  EXPECT_LT(growth, std::uintptr_t{1} << 20);
+}
+
+// A reader that stops after the first line, as `| head -n 1` does, must not stop the work.
+TEST(ClosedOutput, EveryFileIsStillWritten) {
+  std::string offices;
+  for (int i = 0; i < 20000; ++i) offices += (i ? ", \"" : "\"") + std::to_string(i) + "\": {}";
+  TempDir dir;
+  write_file(dir / "in.json", "{\"centers\": {}, \"offices\": {" + offices + "}}");
+  std::filesystem::create_directory(dir / "out");
+  RunOptions options;
+  options.stdout_closed_early = true;
+  const ProcessResult r = run_parcelo({dir / "in.json", dir / "out"}, options);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(list_folder(dir / "out").size(), 20001u);
+  EXPECT_EQ(read_file(dir / "out/19999.json"), "[]");
 }
 
 }  // namespace

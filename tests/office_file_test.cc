@@ -136,10 +136,11 @@ TEST(NamesWindowsDevice, KnowsTheReservedNamesInAnyCase) {
     const char* code;
     bool device;
   } cases[] = {
-      {"CON", true},    {"con", true},     {"Nul", true},      {"aux.x", true},
-      {"PRN .a", true}, {"COM1", true},    {"lpt9", true},     {"com0", false},
-      {"COM10", false}, {"LPT", false},    {"CONSOLE", false}, {"xCON", false},
-      {".CON", false},  {"130000", false}, {"", false},        {"ＣＯＮ", false},
+      {"CON", true},        {"con", true},     {"Nul", true},      {"aux.x", true},
+      {"PRN .a", true},     {"COM1", true},    {"lpt9", true},     {"com0", false},
+      {"COM10", false},     {"LPT", false},    {"CONSOLE", false}, {"xCON", false},
+      {".CON", false},      {"130000", false}, {"", false},        {"ＣＯＮ", false},
+      {"CON.tar.gz", true}, {"nul.a.b", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(names_windows_device(c.code), c.device) << c.code;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -150,11 +151,15 @@ TEST_F(RunTest, PrintsOnlyTheUsageWithTooFewArguments) {
 
 TEST_F(RunTest, ReportsAnOutputFolderThatIsMissing) {
   write_file(input_, kOfficeExample);
-  const ProcessResult r = run_parcelo({input_, dir_ / "nowhere"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, start_up_text());
-  EXPECT_EQ(r.err, kCannotOpenOutput);
-  EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
+  // An empty folder argument names no folder, not the root of the file system.
+  for (const std::string& folder : {dir_ / "nowhere", std::string()}) {
+    const ProcessResult r = run_parcelo({input_, folder});
+    EXPECT_EQ(r.status, 1) << folder;
+    EXPECT_EQ(r.out, start_up_text()) << folder;
+    EXPECT_EQ(r.err, kCannotOpenOutput) << folder;
+    EXPECT_FALSE(fs::exists(folder + "/centers.json")) << folder;
+    EXPECT_FALSE(fs::exists(folder + "/110000.json")) << folder;
+  }
 }
 
 TEST_F(RunTest, KeepsTheFolderArgumentVerbatimInPaths) {
@@ -206,22 +211,75 @@ TEST_F(RunTest, StopsAtTheFirstFileItCannotOpen) {
   EXPECT_EQ(outputs(), (std::vector<std::string>{"120000.json", "centers.json"}));
 }
 
-TEST_F(RunTest, ReportsAWriteThatFails) {
-  fs::create_symlink("/dev/full", out_ + "/centers.json");
-  const ProcessResult at_index = run(kOfficeExample);
-  EXPECT_EQ(at_index.status, 1);
-  EXPECT_EQ(at_index.out, start_up_text());
-  EXPECT_EQ(at_index.err, kCannotWriteOutput);
-  EXPECT_EQ(outputs(), std::vector<std::string>{"centers.json"});
+// A full disk or a file-size limit: the file being written is taken away, so that no part of
+// it is left for a board to take as whole; files written before stay. Both failing files are
+// larger than the C library's 4 KiB buffer, so that the failure shows in the write itself.
+TEST_F(RunTest, ReportsAWriteThatFailsAndLeavesNoPartOfTheFile) {
+  std::string codes = "\"1\"";
+  for (int i = 1; i < 300; ++i) codes += ", \"" + std::to_string(1000000 + i) + "\"";
+  static const struct {
+    const char* name;
+    std::string list;
+    std::vector<std::string> written;
+  } cases[] = {
+      {"at the centre index",
+       R"({"centers": {"1": {"name": "c", "children": [)" + codes + "]}}, \"offices\": {}}",
+       {}},
+      {"at the second office",
+       R"({"centers": {}, "offices": {"1": {}, "2": {"children": ["10"]}},
+           "class10s": {"10": {"children": ["15"]}}, "class15s": {"15": {"children": [)" +
+           codes + "]}}}",
+       {"centers.json", "1.json"}},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+    write_file(input_, c.list);
+    RunOptions options;
+    options.file_size_bytes = 8192;
+    const ProcessResult r = run_parcelo({input_, out_}, options);
+    EXPECT_EQ(r.status, 1) << c.name;
+    std::string reports = start_up_text();
+    for (const std::string& name : c.written) reports += written_line(out_ + "/" + name);
+    EXPECT_EQ(r.out, reports) << c.name;
+    EXPECT_EQ(r.err, kCannotWriteOutput) << c.name;
+    std::vector<std::string> files = c.written;
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(outputs(), files) << c.name;
+  }
+}
 
-  fs::remove(out_ + "/centers.json");
-  fs::create_symlink("/dev/full", out_ + "/120000.json");
-  const ProcessResult at_office = run(kOfficeExample);
-  EXPECT_EQ(at_office.status, 1);
-  EXPECT_EQ(at_office.out, start_up_text() + written_line(out_ + "/centers.json") +
-                               written_line(out_ + "/110000.json"));
-  EXPECT_EQ(at_office.err, kCannotWriteOutput);
-  EXPECT_EQ(output("110000.json"), kOfficeExampleFile);
+// A symbolic link standing where an output file goes is not followed, wherever it points; the
+// folder argument itself may be a link.
+TEST_F(RunTest, RefusesALinkWhereAFileGoes) {
+  write_file(dir_ / "outside", "kept");
+  static const struct {
+    const char* name;
+    std::string target;
+  } cases[] = {
+      {"a file outside", dir_ / "outside"},
+      {"nothing", dir_ / "dangling"},
+      {"a full disk", "/dev/full"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+    fs::create_symlink(c.target, out_ + "/120000.json");
+    const ProcessResult r = run(kOfficeExample);
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
+                         written_line(out_ + "/110000.json"))
+        << c.name;
+    EXPECT_EQ(r.err, kCannotOpenOutput) << c.name;
+    EXPECT_TRUE(fs::is_symlink(out_ + "/120000.json")) << c.name;
+  }
+  EXPECT_EQ(read_file(dir_ / "outside"), "kept");
+  EXPECT_FALSE(fs::exists(dir_ / "dangling"));
+
+  fs::remove(out_ + "/120000.json");
+  fs::create_directory_symlink(out_, dir_ / "linked");
+  EXPECT_EQ(run_parcelo({input_, dir_ / "linked"}).status, 0);
+  EXPECT_EQ(read_file(out_ + "/110000.json"), kOfficeExampleFile);
 }
 
 TEST_F(RunTest, StopsAtAnOfficeItCannotRead) {
@@ -241,6 +299,12 @@ TEST_F(RunTest, StopsAtAnOfficeItCannotRead) {
   EXPECT_EQ(table.err,
             "エリアコード一覧の形式が正しくありません: offices: a string, not an object of "
             "records\n");
+
+  const ProcessResult record = run(R"({"centers": {}, "offices": {"1": 5}})");
+  EXPECT_EQ(record.status, 1);
+  EXPECT_EQ(record.err,
+            "エリアコード一覧の形式が正しくありません: offices \"1\": the record is a number, not "
+            "an object\n");
 }
 
 TEST_F(RunTest, RefusesOfficeCodesThatAreNotFileNames) {
@@ -268,6 +332,30 @@ TEST_F(RunTest, RefusesOfficeCodesThatAreNotFileNames) {
     EXPECT_EQ(list_folder(dir_.path()), (std::vector<std::string>{"in.json", "out"})) << c.shown;
     fs::remove_all(out_);
     fs::create_directory(out_);
+  }
+}
+
+// On a file system that ignores the case of ASCII letters, as Windows and macOS do by default,
+// these offices' files would replace the centre index or an earlier office's file.
+TEST_F(RunTest, RefusesOfficeCodesWhoseFileIsTakenAlready) {
+  static const struct {
+    const char* offices;
+    const char* shown;
+    std::vector<std::string> files;
+  } cases[] = {
+      {R"("centers": {})", R"("centers")", {"centers.json"}},
+      {R"("0": {}, "CENTERS": {})", R"("CENTERS")", {"0.json", "centers.json"}},
+      {R"("Ab": {}, "ab": {}, "b": {})", R"("ab")", {"Ab.json", "centers.json"}},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+    const ProcessResult r = run(std::string(R"({"centers": {"1": {"name": "c", "children": [)") +
+                                c.shown + "]}}, \"offices\": {" + c.offices + "}}");
+    EXPECT_EQ(r.status, 1) << c.shown;
+    EXPECT_EQ(r.err, "ファイル名に使えない府県予報区コードです: " + std::string(c.shown) + "\n");
+    EXPECT_EQ(outputs(), c.files) << c.shown;
+    EXPECT_NE(output("centers.json"), "[]") << c.shown;
   }
 }
 

@@ -29,6 +29,12 @@ std::string read_all(std::FILE* file) {
   return bytes;
 }
 
+void limit(decltype(RLIMIT_AS) resource, long bytes) {
+  if (bytes <= 0) return;
+  const rlimit value{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+  setrlimit(resource, &value);
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -52,24 +58,30 @@ ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
+  int pipe_ends[2] = {-1, -1};
+  if (options.stdout_closed_early && pipe(pipe_ends) != 0) throw std::runtime_error("no pipe");
   std::fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
-    dup2(fileno(out), STDOUT_FILENO);
+    dup2(options.stdout_closed_early ? pipe_ends[1] : fileno(out), STDOUT_FILENO);
+    if (options.stdout_closed_early) close(pipe_ends[0]), close(pipe_ends[1]);
     dup2(fileno(err), STDERR_FILENO);
-    if (options.address_space_bytes > 0) {
-      const rlimit limit{static_cast<rlim_t>(options.address_space_bytes),
-                         static_cast<rlim_t>(options.address_space_bytes)};
-      setrlimit(RLIMIT_AS, &limit);
-    }
+    limit(RLIMIT_AS, options.address_space_bytes);
+    limit(RLIMIT_FSIZE, options.file_size_bytes);
     execv(argv[0], argv.data());
     _exit(127);
+  }
+  std::string first_line;
+  if (options.stdout_closed_early) {  // as `| head -n 1` does
+    close(pipe_ends[1]);
+    for (char c = 0; c != '\n' && read(pipe_ends[0], &c, 1) == 1;) first_line += c;
+    close(pipe_ends[0]);
   }
   int wait_status = 0;
   waitpid(pid, &wait_status, 0);
   ProcessResult result;
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-  result.out = read_all(out);
+  result.out = first_line + read_all(out);
   result.err = read_all(err);
   return result;
 }

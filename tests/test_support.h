@@ -31,7 +31,9 @@ struct ProcessResult {
 };
 
 struct RunOptions {
-  long address_space_bytes = 0;  // when set, the process's address space is limited to this
+  long address_space_bytes = 0;      // when set, the process's address space is limited to this
+  long file_size_bytes = 0;          // when set, no file may grow past this (RLIMIT_FSIZE)
+  bool stdout_closed_early = false;  // standard output is a pipe closed after its first line
 };
 
 // Runs the built parcelo with `args` (argument 0 is the binary's path) and collects its output.

@@ -1,16 +1,17 @@
 // parcelo: splits the agency's area-code list into a centre index and one file per office.
 
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "area/area_tables.h"
-#include "driver/heap.h"
 #include "output/centre_index.h"
 #include "output/console.h"
 #include "output/office_file.h"
 #include "output/write_json_file.h"
+#include "platform/platform.h"
 
 namespace parcelo {
 namespace {
@@ -18,19 +19,32 @@ namespace {
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 
+// Ends the run where memory ran out, without unwinding: unwinding would destroy half-built
+// values, and the library's destructors allocate while memory is exhausted, which aborts.
+// Files written before are complete; the one being written, if any, is not opened until its
+// text is whole.
+[[noreturn]] void out_of_memory() {
+  report_failure(kOutOfMemory);
+  std::_Exit(kExitFailure);
+}
+
+// Readies the process: every failure must end as a message and exit status 1.
+void prepare_process() {
+  platform::prepare_process();
+  std::set_new_handler(out_of_memory);
+}
+
 // Returns the parsed list, or nullptr after reporting why there is none. The document is never
 // destroyed: the library frees a large document with a work stack allocated inside a noexcept
 // destructor, which would end the process if it ran while memory is exhausted. The operating
 // system reclaims it at exit anyway.
-const json* load_area_list(const char* path) {
-  std::error_code ignored;
+const json* load_area_list(const std::string& path) {
   std::ifstream input;
-  if (!std::filesystem::is_directory(path, ignored)) input.open(path);
-  if (!input.is_open()) {
+  if (!platform::open_for_reading(path, input)) {
     report_failure(kCannotOpenInput);
     return nullptr;
   }
-  prepare_heap(std::filesystem::file_size(path, ignored));
+  platform::prepare_heap(platform::file_size(path));
   static json* const document = new json;
   try {
     input >> *document;  // a byte-order mark is accepted, text after the value is ignored
@@ -48,14 +62,26 @@ const json* load_area_list(const char* path) {
   return document;
 }
 
+// Writes the centre index into `folder`. An empty folder argument names no folder: taken as it
+// is, it would put the files at the root of the file system.
+bool write_centre_index(const AreaTables& tables, const std::string& folder) {
+  if (folder.empty()) {
+    report_failure(kCannotOpenOutput);
+    return false;
+  }
+  const json index = build_centre_index(tables.centers, tables.offices);
+  return write_json_file(folder + "/centers.json", index);
+}
+
 // Writes one file per office, in ascending byte order of the office codes, and stops at the
 // first office that cannot be written. An office code becomes a file name, so one that could
-// name anything but a file inside the folder is refused.
+// name anything but a file inside the folder, or a file written before, is refused.
 bool write_office_files(const AreaTables& tables, const std::string& folder) {
   json file;  // one office's file at a time, in memory the previous office's file leaves
+  TakenFileNames taken = names_before_offices();
   for (const auto& [code, value] : records_of(tables.offices).items()) {
     const json& office = as_record(tables.offices, code, value);
-    if (!is_safe_file_name(code)) {
+    if (!is_safe_file_name(code) || !take_file_name(code, taken)) {
       report_failure(kUnsafeOfficeCode, quoted_code(code));
       return false;
     }
@@ -66,14 +92,15 @@ bool write_office_files(const AreaTables& tables, const std::string& folder) {
 }
 
 int run(int argc, char** argv) {
-  print_start_up(argc > 0 ? argv[0] : "");
-  if (argc < 3) return kExitFailure;
-  const std::string folder = argv[2];
-  const json* document = load_area_list(argv[1]);
+  prepare_process();
+  const std::vector<std::string> args = platform::arguments(argc, argv);
+  print_start_up(args.empty() ? "" : args[0]);
+  if (args.size() < 3) return kExitFailure;
+  const std::string& folder = args[2];
+  const json* document = load_area_list(args[1]);
   if (document == nullptr) return kExitFailure;
   const AreaTables tables = take_area_tables(*document);
-  const json index = build_centre_index(tables.centers, tables.offices);
-  if (!write_json_file(folder + "/centers.json", index)) return kExitFailure;
+  if (!write_centre_index(tables, folder)) return kExitFailure;
   if (!write_office_files(tables, folder)) return kExitFailure;
   return kExitSuccess;
 }

@@ -1,7 +1,8 @@
 #include "output/console.h"
 
-#include <cstdio>
-#include <iostream>
+#include <string>
+
+#include "platform/platform.h"
 
 namespace parcelo {
 
@@ -19,21 +20,26 @@ namespace {
 
 const char* const kBanner =
     "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n";
-const char* const kUsage = "> %s 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
+const char* const kUsageHead = "> ";
+const char* const kUsageTail = " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
 const char* const kWritten = " を生成しました。";
 
 }  // namespace
 
-void print_start_up(const char* program) {
-  std::printf("%s", kBanner);
-  std::printf(kUsage, program);
-  std::fflush(stdout);
+void print_start_up(std::string_view program) {
+  platform::write_console(platform::Stream::kOut,
+                          std::string(kBanner) + kUsageHead + std::string(program) + kUsageTail);
 }
 
-void report_written(std::string_view path) { std::cout << path << kWritten << std::endl; }
+void report_written(std::string_view path) {
+  platform::write_console(platform::Stream::kOut, std::string(path) + kWritten + "\n");
+}
 
+// Written piece by piece, so that running out of memory can still be reported.
 void report_failure(const char* message, std::string_view detail) {
-  std::cerr << message << detail << std::endl;
+  platform::write_console(platform::Stream::kError, message);
+  platform::write_console(platform::Stream::kError, detail);
+  platform::write_console(platform::Stream::kError, "\n");
 }
 
 }  // namespace parcelo

@@ -5,9 +5,8 @@
 
 namespace parcelo {
 
-// Every console text of the tool, each in one place. They are the console's own text, kept
-// apart from the UTF-8 strings that go into the files, so that a build for another console
-// code page changes this file's encoding and nothing else.
+// Every console text of the tool, each in one place, in UTF-8 like everything else inside the
+// tool; the host's console code turns it into what its console or a redirected stream shows.
 extern const char* const kCannotOpenInput;
 extern const char* const kParseError;
 extern const char* const kMissingTables;
@@ -18,8 +17,8 @@ extern const char* const kCannotWriteOutput;
 extern const char* const kOutOfMemory;
 extern const char* const kUnexpectedError;
 
-// Prints the banner and the usage line, with `program` as the program path, through printf.
-void print_start_up(const char* program);
+// Prints the banner and the usage line, with `program` as the program path, to standard output.
+void print_start_up(std::string_view program);
 
 // Prints "<path> を生成しました。" and a line end to standard output, and flushes.
 void report_written(std::string_view path);

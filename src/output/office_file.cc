@@ -1,5 +1,7 @@
 #include "output/office_file.h"
 
+#include <utility>
+
 namespace parcelo {
 
 namespace {
@@ -73,6 +75,16 @@ bool is_safe_file_name(std::string_view code) {
   if (names_windows_device(code)) return false;
 #endif
   return true;
+}
+
+TakenFileNames names_before_offices() { return {"centers"}; }
+
+bool take_file_name(std::string_view code, TakenFileNames& taken) {
+  std::string folded(code);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return taken.insert(std::move(folded)).second;
 }
 
 bool names_windows_device(std::string_view code) {

@@ -1,6 +1,8 @@
 #ifndef PARCELO_OUTPUT_OFFICE_FILE_H_
 #define PARCELO_OUTPUT_OFFICE_FILE_H_
 
+#include <set>
+#include <string>
 #include <string_view>
 
 #include "area/area_tables.h"
@@ -24,6 +26,19 @@ void build_office_file(std::string_view office_code, const json& office, const A
 // Returns true when `code` can name a file inside the output folder: not empty, not "." or
 // "..", and free of "/", "\", ":" and control characters; on Windows also not a device name.
 bool is_safe_file_name(std::string_view code);
+
+// The file names of a run so far, as a file system that ignores the case of ASCII letters (the
+// default on Windows and macOS) sees them: ASCII letters in lower case, without ".json".
+using TakenFileNames = std::set<std::string>;
+
+// Returns the names taken before any office file: that of the centre index.
+TakenFileNames names_before_offices();
+
+// Takes the file name of office `code` and returns true, or returns false when it is taken
+// already, so that the office's file would replace the centre index or an earlier office's
+// file on such a file system ("CENTERS", or "ab" after "Ab"). Refused on every host alike, so
+// that one list gives the same files everywhere.
+bool take_file_name(std::string_view code, TakenFileNames& taken);
 
 // Returns true when Windows would open a device for a file named `code` plus an extension: CON,
 // PRN, AUX, NUL, COM1 to COM9 or LPT1 to LPT9 in any letter case, before the first "." and

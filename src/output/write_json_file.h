@@ -11,10 +11,12 @@ namespace parcelo {
 // library's type_error 316 for a string that is not valid UTF-8.
 std::string serialise(const nlohmann::json& value);
 
-// Writes `value` to the file at `path` (created or replaced, never a folder) as UTF-8 JSON
-// indented by four spaces, without a line end after the last character, then reports the path
-// on standard output. Returns true when the file is written and closed. On failure reports
-// "cannot open" or "cannot write" on standard error, prints no report line and returns false.
+// Writes `value` to the file at `path` (created or replaced, never a folder, never through a
+// symbolic link standing at `path`) as UTF-8 JSON indented by four spaces, without a line end
+// after the last character, then reports the path on standard output. Returns true when the
+// file is written and closed. On failure reports "cannot open" or "cannot write" on standard
+// error, prints no report line and returns false; a file that could not be written whole is
+// removed.
 bool write_json_file(const std::string& path, const nlohmann::json& value);
 
 }  // namespace parcelo
