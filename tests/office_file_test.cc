@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "test_support.h"
 
 namespace parcelo {
@@ -143,7 +144,7 @@ TEST(NamesWindowsDevice, KnowsTheReservedNamesInAnyCase) {
       {"CON.tar.gz", true}, {"nul.a.b", true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(names_windows_device(c.code), c.device) << c.code;
+    EXPECT_EQ(platform::names_windows_device(c.code), c.device) << c.code;
   }
 }
 

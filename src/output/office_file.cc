@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/platform.h"
+
 namespace parcelo {
 
 namespace {
@@ -71,10 +73,7 @@ bool is_safe_file_name(std::string_view code) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':') return false;
   }
-#ifdef _WIN32
-  if (names_windows_device(code)) return false;
-#endif
-  return true;
+  return !platform::names_host_device(code);
 }
 
 TakenFileNames names_before_offices() { return {"centers"}; }
@@ -85,16 +84,6 @@ bool take_file_name(std::string_view code, TakenFileNames& taken) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return taken.insert(std::move(folded)).second;
-}
-
-bool names_windows_device(std::string_view code) {
-  std::string_view base = code.substr(0, code.find('.'));
-  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  std::string name;
-  for (const char c : base) name += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL") return true;
-  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
-         name[3] >= '1' && name[3] <= '9';
 }
 
 }  // namespace parcelo

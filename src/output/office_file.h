@@ -40,11 +40,6 @@ TakenFileNames names_before_offices();
 // that one list gives the same files everywhere.
 bool take_file_name(std::string_view code, TakenFileNames& taken);
 
-// Returns true when Windows would open a device for a file named `code` plus an extension: CON,
-// PRN, AUX, NUL, COM1 to COM9 or LPT1 to LPT9 in any letter case, before the first "." and
-// any blanks ahead of it.
-bool names_windows_device(std::string_view code);
-
 }  // namespace parcelo
 
 #endif  // PARCELO_OUTPUT_OFFICE_FILE_H_

@@ -36,6 +36,15 @@ std::FILE* open_for_writing(const std::string& path);
 // Removes the file at `path`, if it can; reports nothing.
 void remove_file(const std::string& path);
 
+// Returns true when the host opens a device, not a file, for a file named `name` plus an
+// extension: on Windows, when names_windows_device(name).
+bool names_host_device(std::string_view name);
+
+// Returns true when Windows would open a device for a file named `name` plus an extension: CON,
+// PRN, AUX, NUL, COM1 to COM9 or LPT1 to LPT9 in any letter case, before the first "." and
+// any blanks ahead of it. Built on every host, so that every host can test it.
+bool names_windows_device(std::string_view name);
+
 enum class Stream { kOut, kError };
 
 // Writes UTF-8 `text` to standard output or standard error and flushes it, so that it reads

@@ -42,6 +42,8 @@ std::FILE* open_for_writing(const std::string& path) {
 
 void remove_file(const std::string& path) { unlink(path.c_str()); }
 
+bool names_host_device(std::string_view) { return false; }
+
 void write_console(Stream stream, std::string_view text) {
   std::FILE* file = stream == Stream::kOut ? stdout : stderr;
   std::fwrite(text.data(), 1, text.size(), file);

@@ -6,9 +6,12 @@ Usage: wine_test.py LINUX_BINARY WINDOWS_EXE PROJECT_DIR
 Both builds run on the same input in folders of their own. The Windows build must exit with the
 same status, print the same console text encoded as code page 932 with CR LF line ends (its
 program path aside), and write the same files with every LF turned into CR LF. Where Windows
-must differ (device names), the case says what it expects.
+must differ (device names), the case says what it expects. A redirected stream gets code page
+932 bytes, with "?" for a character the code page lacks; a console, in a pseudo-terminal, must
+read as UTF-8 whatever its code page.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -43,7 +46,7 @@ def folder_files(folder):
 def as_windows_console(text, program):
     """The Linux build's console text as the Windows build must print it."""
     text = text.decode("utf-8").replace("> " + program + " ", "> <program> ", 1)
-    return text.replace("\n", "\r\n").encode("cp932")
+    return text.replace("\n", "\r\n").encode("cp932", errors="replace")
 
 
 def program_of(stdout):
@@ -53,7 +56,7 @@ def program_of(stdout):
     end = stdout.find(USAGE_TAIL.encode("cp932"), start)
     if start < 0 or end < 0:
         return stdout, None
-    program = stdout[start + 2:end].decode("cp932")
+    program = stdout[start + 2:end].decode("cp932", errors="replace")
     return stdout[:start + 2] + b"<program>" + stdout[end:], program
 
 
@@ -119,6 +122,15 @@ def refused(*codes):
     return expect
 
 
+def named_paths(text):
+    """An input and an output folder whose names hold `text`."""
+    list_name, folder = f"in_{text}.json", f"out_{text}"
+    def prepare(d):
+        os.mkdir(os.path.join(d, folder))
+        shutil.copy(os.path.join(d, "in.json"), os.path.join(d, list_name))
+    return dict(args=(list_name, folder), prepare=prepare, out_folder=folder)
+
+
 def cases(project):
     real = os.path.join(project, "..", "shared", "data", "area.json")
     examples = os.path.join(project, "tests", "data")
@@ -146,13 +158,42 @@ def cases(project):
         Case("a folder with a Japanese name", centre_example, args=("in.json", "出力"),
              prepare=lambda d: os.mkdir(os.path.join(d, "出力")), out_folder="出力"),
     ]
-    for code in ("CON", "nul", "Aux.x", "COM1", "lpt9"):
+    for text in ("é", "𠮷", "😀", "東京"):
+        found.append(Case(f"an input and an output folder named with {text}", office_example,
+                          **named_paths(text)))
+    found.append(Case("an office code in Japanese", devices("0", "東京")))
+    deep = "/".join(["out"] + [c * 74 for c in "abcd"])  # 300 characters
+    found.append(Case("an output folder path of 300 characters", centre_example,
+                      args=("in.json", deep), out_folder=deep,
+                      prepare=lambda d: os.makedirs(os.path.join(d, deep))))
+    for code in ("CON", "nul", "Aux.x", "COM1", "lpt9", "CON.tar.gz", "nul.a.b"):
         found.append(Case(f"the device name {code}", devices(code), windows=refused(code)))
     if os.path.exists(real):
         found.append(Case("the agency's real list", list_path=real))
     else:
         print("skip - the agency's real list: ../shared/data/area.json is absent")
     return found
+
+
+ESCAPES = re.compile(r"\x1b\[[?0-9;]*[A-Za-z]")
+
+
+def check_console(code_page, project, exe, wine_env):
+    """Runs the tool in a pseudo-terminal through cmd after `chcp code_page`: once on the sample
+    and once on a missing input. Every line must read as UTF-8 on the terminal."""
+    with tempfile.TemporaryDirectory() as folder:
+        shutil.copy(exe, folder)
+        shutil.copy(os.path.join(project, "data", "sample-area.json"), folder)
+        os.mkdir(os.path.join(folder, "出力"))
+        line = (f"{WINE} cmd /c 'chcp {code_page} & parcelo.exe sample-area.json 出力"
+                " & parcelo.exe missing.json 出力'")
+        _, out, _ = run(["script", "-qc", line, "/dev/null"], folder, wine_env)
+    lines = ESCAPES.sub("", out.decode("utf-8", errors="replace")).replace("\r", "").split("\n")
+    want = ["気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する",
+            "> parcelo.exe 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名",
+            "出力/centers.json を生成しました。",
+            "ファイルを開けませんでした。"]
+    return [f"no line {w!r} in {lines!r}" for w in want if w not in lines]
 
 
 def japanese_locale(folder):
@@ -194,6 +235,13 @@ def main():
         else:
             passed += 1
             print(f"ok - {case.name}")
+    for code_page in (65001, 932, 437):
+        problems = check_console(code_page, project, exe, wine_env)
+        name = f"the console with code page {code_page}"
+        print(("FAIL - " if problems else "ok - ") + name)
+        for problem in problems:
+            print("    " + problem)
+        passed, failed = passed + (not problems), failed + bool(problems)
     subprocess.run([WINESERVER, "-k"], env=wine_env)
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
