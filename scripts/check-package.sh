@@ -1,15 +1,18 @@
 #!/bin/sh
-# Checks the packages that make package built: the Windows .zip holds parcelo.exe, the README
-# and the sample list; the .deb installs (as root) and its parcelo writes the sample's files.
+# Checks the packages that make package built: the Windows .zip holds parcelo.exe, the licence,
+# the README and the sample list; lintian finds nothing wrong with the .deb; and (as root) the
+# .deb installs, its parcelo writes the sample's files, and man shows the page of the language.
 set -eu
 build=$1
 windows=$2
 deb=$(ls "$build"/parcelo_*.deb)
 zip=$(ls "$windows"/parcelo-*-windows-x64.zip)
-for name in parcelo.exe README.md sample-area.json; do
+for name in parcelo.exe LICENSE README.md sample-area.json; do
   unzip -l "$zip" | grep -q "/$name\$" || { echo "$zip lacks $name" >&2; exit 1; }
 done
-echo "$zip: parcelo.exe, README.md, sample-area.json"
+echo "$zip: parcelo.exe, LICENSE, README.md, sample-area.json"
+lintian --fail-on error,warning --display-info "$deb"
+echo "$deb: lintian reports no error and no warning"
 if [ "$(id -u)" -ne 0 ]; then
   echo "not root: $deb built, not installed"
   exit 0
@@ -17,10 +20,14 @@ fi
 dpkg -i "$deb" >/dev/null
 installed=$(mktemp -d)
 built=$(mktemp -d)
+trap 'rm -rf "$installed" "$built"' EXIT
 /usr/bin/parcelo /usr/share/doc/parcelo/sample-area.json "$installed" >/dev/null
 "$build"/parcelo data/sample-area.json "$built" >/dev/null
 diff -r "$installed" "$built"
 [ "$(ls "$installed" | wc -l)" -eq 4 ] || { echo "the installed parcelo wrote too little" >&2; exit 1; }
-dpkg -L parcelo | grep -q '/man1/parcelo.1' || { echo "no manual page installed" >&2; exit 1; }
-rm -rf "$installed" "$built"
-echo "$deb: installed; on the sample it writes the build's 4 files; manual page installed"
+# man picks the page by the locale, which must exist: a Japanese one is compiled for the check.
+localedef -i ja_JP -f UTF-8 "$built/ja_JP.UTF-8"
+page() { LOCPATH=$built LANG=$1 LC_ALL=$1 MANWIDTH=80 man parcelo 2>&1 | head -n 12; }
+page C | grep -q "User Commands" || { page C >&2; exit 1; }
+page ja_JP.UTF-8 | grep -q "ユーザーコマンド" || { page ja_JP.UTF-8 >&2; exit 1; }
+echo "$deb: installed; on the sample it writes the build's 4 files; man shows English and Japanese"
