@@ -2,21 +2,31 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
-PACKAGES := cmake make g++ nlohmann-json3-dev libgtest-dev clang-format
+TOOL_PACKAGES := cmake make g++ nlohmann-json3-dev
+TEST_PACKAGES := $(TOOL_PACKAGES) libgtest-dev clang-format groff-base
 CLANG_PACKAGES := clang libclang-rt-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix
 WINE_PACKAGES := wine64 locales python3
 
-.PHONY: setup build run test sanitize fuzz memcheck bench windows test-windows package format clean
+.PHONY: setup setup-tool build-tool build run test sanitize fuzz memcheck bench windows test-windows package format clean
+
+setup-tool:
+	@sh scripts/install-packages.sh $(TOOL_PACKAGES)
 
 setup:
-	@sh scripts/install-packages.sh $(PACKAGES)
+	@sh scripts/install-packages.sh $(TEST_PACKAGES)
 
+# The tool alone, for a quick first run.
+build-tool: setup-tool
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target parcelo
+
+# Everything: the tool, the tests, the manual pages.
 build: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: build-tool
 	mkdir -p out
 	./$(BUILD)/parcelo data/sample-area.json out
 
@@ -71,9 +81,9 @@ test-windows: build windows
 	@sh scripts/install-packages.sh $(WINE_PACKAGES)
 	python3 tests/windows/wine_test.py $(BUILD)/parcelo build-windows/parcelo.exe .
 
-# A .deb (installed and run on the sample when root) and a Windows .zip.
+# A .deb (checked by lintian, installed and run on the sample when root) and a Windows .zip.
 package: build windows
-	@sh scripts/install-packages.sh dpkg-dev unzip
+	@sh scripts/install-packages.sh dpkg-dev unzip lintian man-db locales
 	cd $(BUILD) && cpack
 	cd build-windows && cpack
 	sh scripts/check-package.sh $(BUILD) build-windows

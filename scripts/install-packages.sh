@@ -1,7 +1,28 @@
 #!/bin/sh
 # Installs the Debian packages named as arguments that are not installed yet. As root it uses
-# apt-get; otherwise it names the packages to install and fails.
+# apt-get; otherwise it names the packages to install and fails. On a host without dpkg (macOS,
+# Fedora) it names what that host needs and leaves the rest to CMake, which finds the tools or
+# says what it misses.
 set -eu
+if ! command -v dpkg-query >/dev/null 2>&1; then
+  brew="" dnf=""
+  for package in "$@"; do
+    case $package in
+      g++) brew_name="" dnf_name=gcc-c++ ;;
+      nlohmann-json3-dev) brew_name=nlohmann-json dnf_name=json-devel ;;
+      libgtest-dev) brew_name=googletest dnf_name=gtest-devel ;;
+      clang-format) brew_name=clang-format dnf_name=clang-tools-extra ;;
+      groff-base) brew_name=groff dnf_name=groff-base ;;
+      *) brew_name=$package dnf_name=$package ;;
+    esac
+    brew="$brew${brew_name:+ $brew_name}"
+    dnf="$dnf $dnf_name"
+  done
+  echo "No dpkg on this host: install these, then CMake checks for them."
+  echo "  macOS (Homebrew):  brew install$brew"
+  echo "  Fedora:            sudo dnf install$dnf"
+  exit 0
+fi
 missing=""
 for package in "$@"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

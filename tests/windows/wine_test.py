@@ -13,6 +13,7 @@ read as UTF-8 whatever its code page.
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -175,6 +176,51 @@ def cases(project):
     return found
 
 
+def version_resource(exe):
+    """Reads the VS_VERSIONINFO resource of `exe` back: the fixed file version and the strings
+    of its StringFileInfo block."""
+    data = open(exe, "rb").read()
+    start = data.find("VS_VERSION_INFO".encode("utf-16-le")) - 6
+    if start < 0:
+        return None, {}
+    align = lambda offset: (offset + 3) & ~3
+
+    def node(offset):  # a block: length, value length, type, key, value, children
+        length, value_length, is_text = struct.unpack_from("<HHH", data, offset)
+        end = offset + 6
+        while data[end:end + 2] != b"\0\0":
+            end += 2
+        key = data[offset + 6:end].decode("utf-16-le")
+        value_start = align(end + 2)
+        value = data[value_start:value_start + value_length * (2 if is_text else 1)]
+        children, child = [], align(value_start + len(value))
+        while child < offset + length:
+            children.append(node(child))
+            child = align(child + struct.unpack_from("<H", data, child)[0])
+        return key, value, children
+
+    _, fixed, children = node(start)
+    most, least = struct.unpack_from("<II", fixed, 8)
+    strings = {key: value.decode("utf-16-le").rstrip("\0")
+               for name, _, tables in children if name == "StringFileInfo"
+               for _, _, entries in tables for key, value, _ in entries}
+    return (most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF), strings
+
+
+def check_version(exe):
+    version, strings = version_resource(exe)
+    want = {"ProductName": "Parcelo", "FileVersion": "1.0.0", "ProductVersion": "1.0.0"}
+    problems = [f"{key} is {strings.get(key)!r}, want {value!r}"
+                for key, value in want.items() if strings.get(key) != value]
+    if version != (1, 0, 0, 0):
+        problems.append(f"the fixed file version is {version}")
+    if not strings.get("FileDescription"):
+        problems.append("no FileDescription")
+    if "Parcelo developers" not in strings.get("LegalCopyright", ""):
+        problems.append(f"LegalCopyright is {strings.get('LegalCopyright')!r}")
+    return problems
+
+
 ESCAPES = re.compile(r"\x1b\[[?0-9;]*[A-Za-z]")
 
 
@@ -224,20 +270,15 @@ def main():
     wine_env = dict(os.environ, WINEPREFIX=os.path.join(build, "wine-prefix"), WINEDEBUG="-all",
                     **japanese_locale(os.path.join(build, "locale")))
     start_wine(exe, wine_env)
+    checks = [(case.name, lambda case=case: check(case, linux_binary, exe, wine_env))
+              for case in cases(project)]
+    checks += [(f"the console with code page {code_page}",
+                lambda c=code_page: check_console(c, project, exe, wine_env))
+               for code_page in (65001, 932, 437)]
+    checks.append(("the version resource", lambda: check_version(exe)))
     passed = failed = 0
-    for case in cases(project):
-        problems = check(case, linux_binary, exe, wine_env)
-        if problems:
-            failed += 1
-            print(f"FAIL - {case.name}")
-            for problem in problems:
-                print("    " + problem)
-        else:
-            passed += 1
-            print(f"ok - {case.name}")
-    for code_page in (65001, 932, 437):
-        problems = check_console(code_page, project, exe, wine_env)
-        name = f"the console with code page {code_page}"
+    for name, check_one in checks:
+        problems = check_one()
         print(("FAIL - " if problems else "ok - ") + name)
         for problem in problems:
             print("    " + problem)
