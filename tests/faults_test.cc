@@ -128,13 +128,6 @@ std::string large_list() {
   return list + "]}}, \"class20s\": {" + cities + "}}";
 }
 
-// Returns `count` copies of "\"<code>\"" joined by commas.
-std::string repeated_code(const std::string& code, int count) {
-  std::string codes = "\"" + code + "\"";
-  for (int i = 1; i < count; ++i) codes += ",\"" + code + "\"";
-  return codes;
-}
-
 const std::string kOutOfMemory = "メモリが不足しています。\n";
 
 TEST(OutOfMemory, EndsWithAMessageNotACrash) {

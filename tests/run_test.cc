@@ -36,6 +36,10 @@ class RunTest : public ::testing::Test {
   }
   std::string output(const std::string& name) const { return read_file(out_ + "/" + name); }
   std::vector<std::string> outputs() const { return list_folder(out_); }
+  void clear_outputs() const {
+    fs::remove_all(out_);
+    fs::create_directory(out_);
+  }
 
   TempDir dir_;
   const std::string input_;
@@ -215,8 +219,7 @@ TEST_F(RunTest, StopsAtTheFirstFileItCannotOpen) {
 // it is left for a board to take as whole; files written before stay. Both failing files are
 // larger than the C library's 4 KiB buffer, so that the failure shows in the write itself.
 TEST_F(RunTest, ReportsAWriteThatFailsAndLeavesNoPartOfTheFile) {
-  std::string codes = "\"1\"";
-  for (int i = 1; i < 300; ++i) codes += ", \"" + std::to_string(1000000 + i) + "\"";
+  const std::string codes = repeated_code("1", 300);
   static const struct {
     const char* name;
     std::string list;
@@ -232,8 +235,7 @@ TEST_F(RunTest, ReportsAWriteThatFailsAndLeavesNoPartOfTheFile) {
        {"centers.json", "1.json"}},
   };
   for (const auto& c : cases) {
-    fs::remove_all(out_);
-    fs::create_directory(out_);
+    clear_outputs();
     write_file(input_, c.list);
     RunOptions options;
     options.file_size_bytes = 8192;
@@ -262,8 +264,7 @@ TEST_F(RunTest, RefusesALinkWhereAFileGoes) {
       {"a full disk", "/dev/full"},
   };
   for (const auto& c : cases) {
-    fs::remove_all(out_);
-    fs::create_directory(out_);
+    clear_outputs();
     fs::create_symlink(c.target, out_ + "/120000.json");
     const ProcessResult r = run(kOfficeExample);
     EXPECT_EQ(r.status, 1) << c.name;
@@ -330,8 +331,7 @@ TEST_F(RunTest, RefusesOfficeCodesThatAreNotFileNames) {
                                               : std::vector<std::string>{"centers.json"};
     EXPECT_EQ(outputs(), want) << c.shown;
     EXPECT_EQ(list_folder(dir_.path()), (std::vector<std::string>{"in.json", "out"})) << c.shown;
-    fs::remove_all(out_);
-    fs::create_directory(out_);
+    clear_outputs();
   }
 }
 
@@ -348,8 +348,7 @@ TEST_F(RunTest, RefusesOfficeCodesWhoseFileIsTakenAlready) {
       {R"("Ab": {}, "ab": {}, "b": {})", R"("ab")", {"Ab.json", "centers.json"}},
   };
   for (const auto& c : cases) {
-    fs::remove_all(out_);
-    fs::create_directory(out_);
+    clear_outputs();
     const ProcessResult r = run(std::string(R"({"centers": {"1": {"name": "c", "children": [)") +
                                 c.shown + "]}}, \"offices\": {" + c.offices + "}}");
     EXPECT_EQ(r.status, 1) << c.shown;

@@ -118,6 +118,12 @@ std::string test_data(const std::string& name) {
   return std::string(PARCELO_SOURCE_DIR) + "/tests/data/" + name;
 }
 
+std::string repeated_code(const std::string& code, int count) {
+  std::string codes = "\"" + code + "\"";
+  for (int i = 1; i < count; ++i) codes += ",\"" + code + "\"";
+  return codes;
+}
+
 std::string start_up_text() {
   return "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n> " +
          std::string(PARCELO_BINARY) + " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";

@@ -61,6 +61,9 @@ std::string malformed_detail(Action&& action) {
   return "";
 }
 
+// Returns `count` copies of "\"<code>\"" joined by commas: a children list.
+std::string repeated_code(const std::string& code, int count);
+
 // The start-up text every run prints first.
 std::string start_up_text();
 // The line that reports a written file.

@@ -81,7 +81,7 @@ bool write_office_files(const AreaTables& tables, const std::string& folder) {
   TakenFileNames taken = names_before_offices();
   for (const auto& [code, value] : records_of(tables.offices).items()) {
     const json& office = as_record(tables.offices, code, value);
-    if (!is_safe_file_name(code) || !take_file_name(code, taken)) {
+    if (!take_file_name(code, taken)) {
       report_failure(kUnsafeOfficeCode, quoted_code(code));
       return false;
     }

@@ -79,6 +79,7 @@ bool is_safe_file_name(std::string_view code) {
 TakenFileNames names_before_offices() { return {"centers"}; }
 
 bool take_file_name(std::string_view code, TakenFileNames& taken) {
+  if (!is_safe_file_name(code)) return false;
   std::string folded(code);
   for (char& c : folded) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

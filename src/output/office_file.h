@@ -34,10 +34,11 @@ using TakenFileNames = std::set<std::string>;
 // Returns the names taken before any office file: that of the centre index.
 TakenFileNames names_before_offices();
 
-// Takes the file name of office `code` and returns true, or returns false when it is taken
-// already, so that the office's file would replace the centre index or an earlier office's
-// file on such a file system ("CENTERS", or "ab" after "Ab"). Refused on every host alike, so
-// that one list gives the same files everywhere.
+// Takes the file name of office `code` and returns true, or returns false when the code is not
+// a safe file name (is_safe_file_name) or its name is taken already, so that the office's file
+// would replace the centre index or an earlier office's file on such a file system ("CENTERS",
+// or "ab" after "Ab"). Refused on every host alike, so that one list gives the same files
+// everywhere.
 bool take_file_name(std::string_view code, TakenFileNames& taken);
 
 }  // namespace parcelo

@@ -44,9 +44,6 @@ std::wstring host_path(const std::string& utf8) {
   return L"\\\\?\\" + full;
 }
 
-// Returns the attributes of the file at `path`, or INVALID_FILE_ATTRIBUTES.
-DWORD attributes_of(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
-
 // Converts UTF-8 `text` to UTF-16, into `buffer` when it fits there, else into `heap`.
 std::wstring_view widen(std::string_view text, wchar_t (&buffer)[kShortText], std::wstring& heap) {
   if (text.size() > kShortText) return heap = to_wide(text);
@@ -99,7 +96,7 @@ std::vector<std::string> arguments(int, char**) {
 
 bool open_for_reading(const std::string& path, std::ifstream& stream) {
   const std::wstring wide = host_path(path);
-  const DWORD attributes = attributes_of(wide);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return false;
   }
@@ -115,7 +112,7 @@ std::uintmax_t file_size(const std::string& path) {
 
 std::FILE* open_for_writing(const std::string& path) {
   const std::wstring wide = host_path(path);
-  const DWORD attributes = attributes_of(wide);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return nullptr;  // a symbolic link or junction: not followed
   }
