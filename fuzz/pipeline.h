@@ -55,12 +55,12 @@ inline void run_pipeline(const std::string& text) {
     const json index = build_centre_index(tables.centers, tables.offices);
     if (!index.is_null() && !index.is_object()) fail("the centre index is not an object");
     check_round_trip(index);
-    TakenFileNames taken = names_before_offices();
-    for (const auto& [code, value] : records_of(tables.offices).items()) {
-      const json& office = as_record(tables.offices, code, value);
-      if (!take_file_name(code, taken)) break;  // the run stops here with its message
-      check_office_file(build_office_file(code, office, tables));
-    }
+    // The run's own walk; a refused code ends it, as the run stops there with its message.
+    const auto check = [](const std::string&, const json& file) {
+      check_office_file(file);
+      return true;
+    };
+    for_each_office_file(tables, check, [](std::string_view) {});
   } catch (const MalformedList& e) {
     if (std::string(e.what()).empty()) fail("a malformed list without a detail");
   }

@@ -3,11 +3,15 @@
 // in run_test.cc.)
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -162,6 +166,9 @@ TEST(OutOfMemory, EndsWithAMessageNotACrash) {
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.err, kOutOfMemory) << c.name;
     EXPECT_EQ(list_folder(dir / "out"), c.files) << c.name;
+    std::string reports = start_up_text();  // flushed before the process ends
+    for (const std::string& name : c.files) reports += written_line(dir / "out/" + name);
+    EXPECT_EQ(r.out, reports) << c.name;
   }
 }
 
@@ -209,7 +216,81 @@ TEST(OutOfMemory, PreparedHeapGrowsLaterOnlyByWhatItNeeds) {
   const std::uintptr_t growth = top() - prepared;
   for (void* block : blocks) std::free(block);
   EXPECT_GE(prepared - start, std::uintptr_t{32} << 20);
+  EXPECT_LT(prepared - start, std::uintptr_t{128} << 20);
   EXPECT_LT(growth, std::uintptr_t{1} << 20);
+}
+
+// A list of `count` offices "0", "1", ..., each listing one municipality named `city`.
+std::string offices_list(int count, const std::string& city) {
+  std::string offices;
+  for (int i = 0; i < count; ++i) {
+    offices += (i ? R"(, ")" : R"(")") + std::to_string(i) + R"(": {"children": ["10"]})";
+  }
+  return R"({"centers": {}, "class10s": {"10": {"name": "a", "children": ["15"]}},)"
+         R"("class15s": {"15": {"children": ["20"]}}, "class20s": {"20": {"name": ")" +
+         city + R"("}}, "offices": {)" + offices + "}}";
+}
+
+// Returns the problems of folder `out` after runs that each wrote one of `wanted` into every
+// office file: a name holding any other bytes, and files left with a temporary name.
+std::vector<std::string> torn_files(const std::string& out, const std::vector<std::string>& wanted,
+                                    size_t temporary_allowed) {
+  std::vector<std::string> problems;
+  size_t temporary = 0;
+  for (const std::string& name : list_folder(out)) {
+    if (name[0] == '.') {
+      ++temporary;
+    } else if (name != "centers.json") {
+      const std::string bytes = read_file(out + "/" + name);
+      if (std::find(wanted.begin(), wanted.end(), bytes) == wanted.end()) problems.push_back(name);
+    }
+  }
+  if (temporary > temporary_allowed) problems.push_back(std::to_string(temporary) + " temporary");
+  return problems;
+}
+
+// A run killed while it writes leaves every file whole or absent. SIGKILL may leave one
+// temporary file; Ctrl-C, SIGTERM and SIGHUP remove it and end the run as the signal does.
+TEST(Interrupted, LeavesNoPartialFile) {
+  TempDir dir;
+  write_file(dir / "in.json", offices_list(20000, "c"));
+  std::filesystem::create_directory(dir / "whole");
+  ASSERT_EQ(run_parcelo({dir / "in.json", dir / "whole"}).status, 0);
+  const std::string whole = read_file(dir / "whole/0.json");
+  static const struct {
+    int signal_number;
+    int after_ms;
+  } cases[] = {{SIGKILL, 30}, {SIGKILL, 120}, {SIGKILL, 300},
+               {SIGINT, 60},  {SIGTERM, 150}, {SIGHUP, 250}};
+  for (const auto& c : cases) {
+    TempDir out;
+    const int pid = start_parcelo({dir / "in.json", out.path()});
+    std::this_thread::sleep_for(std::chrono::milliseconds(c.after_ms));
+    kill(pid, c.signal_number);
+    EXPECT_EQ(wait_for(pid), 128 + c.signal_number) << c.signal_number << " at " << c.after_ms;
+    const size_t temporary_allowed = c.signal_number == SIGKILL ? 1 : 0;
+    EXPECT_EQ(torn_files(out.path(), {whole}, temporary_allowed), std::vector<std::string>{})
+        << c.signal_number << " at " << c.after_ms;
+  }
+}
+
+// Two runs on two lists into one folder at once: every file is one list's or the other's.
+TEST(ConcurrentRuns, EveryFileIsWhole) {
+  TempDir dir;
+  std::vector<std::string> wanted;
+  for (const char* city : {"a", "b"}) {
+    write_file(dir / city, offices_list(5000, city));
+    std::filesystem::create_directory(dir / (std::string("out-") + city));
+    ASSERT_EQ(run_parcelo({dir / city, dir / (std::string("out-") + city)}).status, 0);
+    wanted.push_back(read_file(dir / (std::string("out-") + city + "/0.json")));
+  }
+  std::filesystem::create_directory(dir / "out");
+  const int first = start_parcelo({dir / "a", dir / "out"});
+  const int second = start_parcelo({dir / "b", dir / "out"});
+  EXPECT_EQ(wait_for(first), 0);
+  EXPECT_EQ(wait_for(second), 0);
+  EXPECT_EQ(list_folder(dir / "out").size(), 5001u);
+  EXPECT_EQ(torn_files(dir / "out", wanted, 0), std::vector<std::string>{});
 }
 
 // A reader that stops after the first line, as `| head -n 1` does, must not stop the work.

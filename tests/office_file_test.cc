@@ -122,10 +122,12 @@ TEST(IsSafeFileName, RefusesNamesThatLeaveTheFolder) {
     const char* code;
     bool safe;
   } cases[] = {
-      {"130000", true}, {"東京", true},  {"a.b", true}, {"...", true},   {" ", true},
-      {"", false},      {".", false},    {"..", false}, {"../x", false}, {"a/b", false},
-      {"/", false},     {"a\\b", false}, {"C:", false}, {"a\nb", false}, {"\x1f", false},
-      {"a\x7f", false}, {"\t", false},
+      {"130000", true}, {"東京", true},  {"a.b", true},  {"...", true},   {" ", true},
+      {"", false},      {".", false},    {"..", false},  {"../x", false}, {"a/b", false},
+      {"/", false},     {"a\\b", false}, {"C:", false},  {"a\nb", false}, {"\x1f", false},
+      {"a\x7f", false}, {"\t", false},   {"a<b", false}, {"a>b", false},  {"\"", false},
+      {"a|b", false},   {"?", false},    {"a*", false},  {"CON", false},  {"a.", true},
+      {"a ", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(is_safe_file_name(c.code), c.safe) << json(c.code).dump();
@@ -138,10 +140,11 @@ TEST(NamesWindowsDevice, KnowsTheReservedNamesInAnyCase) {
     bool device;
   } cases[] = {
       {"CON", true},        {"con", true},     {"Nul", true},      {"aux.x", true},
-      {"PRN .a", true},     {"COM1", true},    {"lpt9", true},     {"com0", false},
+      {"PRN .a", true},     {"COM1", true},    {"lpt9", true},     {"com0", true},
       {"COM10", false},     {"LPT", false},    {"CONSOLE", false}, {"xCON", false},
       {".CON", false},      {"130000", false}, {"", false},        {"ＣＯＮ", false},
-      {"CON.tar.gz", true}, {"nul.a.b", true},
+      {"CON.tar.gz", true}, {"nul.a.b", true}, {"COM¹", true},     {"lpt³ .x", true},
+      {"COM⁴", false},      {"LPT12", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(platform::names_windows_device(c.code), c.device) << c.code;

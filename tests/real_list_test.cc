@@ -1,8 +1,11 @@
 // The agency's published list, read from beside the project when it is there.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -82,6 +85,34 @@ TEST_F(RealListTest, ListsEveryMunicipalityOfEachOfficeUnderItsClass10) {
     }
   }
   EXPECT_EQ(output("200000.json").size(), 79u);  // 長野県, the largest
+}
+
+// Straight onto a board's card: a FAT32 image mounted through FUSE, written twice so that the
+// second run replaces every file (FAT keeps no permission bits). The files must equal those
+// written on the ordinary disk.
+TEST_F(RealListTest, WritesTheSameFilesOntoAFat32Card) {
+  if (std::system(
+          "for c in mkfs.vfat fusefat fusermount; do command -v $c || exit 1; done >/dev/null") !=
+          0 ||
+      access("/dev/fuse", R_OK | W_OK) != 0) {
+    GTEST_SKIP() << "no FUSE, mkfs.vfat or fusefat here: the FAT32 card is not tested";
+  }
+  TempDir card;
+  const std::string image = card / "sd.img", mounted = card / "mnt";
+  write_file(image, "");
+  std::filesystem::resize_file(image, 64 << 20);
+  std::filesystem::create_directory(mounted);
+  ASSERT_EQ(std::system(("mkfs.vfat -F 32 " + image + " >/dev/null && fusefat -o rw+ " + image +
+                         " " + mounted + " >/dev/null 2>&1")
+                            .c_str()),
+            0);
+  for (int run = 0; run < 2; ++run) EXPECT_EQ(run_parcelo({real_list_path(), mounted}).status, 0);
+  const std::vector<std::string> files = list_folder(dir_.path());
+  EXPECT_EQ(list_folder(mounted), files);
+  for (const std::string& name : files) {
+    EXPECT_EQ(read_file(mounted + "/" + name), read_file(dir_ / name)) << name;
+  }
+  EXPECT_EQ(std::system(("fusermount -u " + mounted).c_str()), 0);
 }
 
 }  // namespace

@@ -1,12 +1,19 @@
 // Whole-process tests: the built binary run in a temporary folder.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -24,6 +31,18 @@ const std::string kOfficeExampleFile = read_file(test_data("office-example.11000
 
 const std::string kCannotOpenOutput = "出力ファイルを開けません。\n";
 const std::string kCannotWriteOutput = "出力ファイルに書き込めません。\n";
+
+// Leaves a socket at `path`, as a server that listens there would.
+bool bind_socket(const std::string& path) {
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  path.copy(address.sun_path, path.size());
+  const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool bound = bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  close(s);
+  return bound;
+}
 
 // A temporary folder holding the input list "in.json" and the output folder "out".
 class RunTest : public ::testing::Test {
@@ -251,36 +270,109 @@ TEST_F(RunTest, ReportsAWriteThatFailsAndLeavesNoPartOfTheFile) {
   }
 }
 
-// A symbolic link standing where an output file goes is not followed, wherever it points; the
+// Whatever stands where an output file goes is looked at, never opened: a link is not followed
+// (wherever it points), a FIFO is not waited on, a device or a socket is not written to. The
 // folder argument itself may be a link.
-TEST_F(RunTest, RefusesALinkWhereAFileGoes) {
+TEST_F(RunTest, RefusesWhatIsNotAFileWhereAFileGoes) {
   write_file(dir_ / "outside", "kept");
-  static const struct {
+  const std::string at = out_ + "/120000.json";
+  int reader = -1;
+  const struct {
     const char* name;
-    std::string target;
+    std::function<bool()> make;  // returns false where this host cannot make it
   } cases[] = {
-      {"a file outside", dir_ / "outside"},
-      {"nothing", dir_ / "dangling"},
-      {"a full disk", "/dev/full"},
+      {"a link to a file outside",
+       [&] { return symlink((dir_ / "outside").c_str(), at.c_str()) == 0; }},
+      {"a link to nothing", [&] { return symlink((dir_ / "dangling").c_str(), at.c_str()) == 0; }},
+      {"a link to a full disk", [&] { return symlink("/dev/full", at.c_str()) == 0; }},
+      {"a FIFO", [&] { return mkfifo(at.c_str(), 0666) == 0; }},
+      {"a FIFO with a reader",
+       [&] {
+         return mkfifo(at.c_str(), 0666) == 0 &&
+                (reader = open(at.c_str(), O_RDONLY | O_NONBLOCK)) >= 0;
+       }},
+      {"a character device", [&] { return mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; }},
+      {"a socket", [&] { return bind_socket(at); }},
+      {"a folder", [&] { return fs::create_directory(at); }},
   };
   for (const auto& c : cases) {
     clear_outputs();
-    fs::create_symlink(c.target, out_ + "/120000.json");
-    const ProcessResult r = run(kOfficeExample);
+    if (!c.make()) {
+      std::cout << "skipped " << c.name << ": cannot be made here\n";
+      continue;
+    }
+    write_file(input_, kOfficeExample);
+    RunOptions options;
+    options.seconds_allowed = 10;
+    const ProcessResult r = run_parcelo({input_, out_}, options);
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
                          written_line(out_ + "/110000.json"))
         << c.name;
     EXPECT_EQ(r.err, kCannotOpenOutput) << c.name;
-    EXPECT_TRUE(fs::is_symlink(out_ + "/120000.json")) << c.name;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(at)) && !fs::is_regular_file(fs::symlink_status(at)))
+        << c.name;
+    EXPECT_EQ(outputs(), (std::vector<std::string>{"110000.json", "120000.json", "centers.json"}))
+        << c.name;
+    if (reader >= 0) {
+      char byte;
+      EXPECT_EQ(read(reader, &byte, 1), 0) << c.name << ": the FIFO's reader got bytes";
+      close(std::exchange(reader, -1));
+    }
   }
   EXPECT_EQ(read_file(dir_ / "outside"), "kept");
   EXPECT_FALSE(fs::exists(dir_ / "dangling"));
 
-  fs::remove(out_ + "/120000.json");
+  clear_outputs();
   fs::create_directory_symlink(out_, dir_ / "linked");
   EXPECT_EQ(run_parcelo({input_, dir_ / "linked"}).status, 0);
   EXPECT_EQ(read_file(out_ + "/110000.json"), kOfficeExampleFile);
+}
+
+// A file is replaced by a new one, never written through: another hard link to the old file,
+// outside the folder, keeps the old bytes, and the permission bits carry over.
+TEST_F(RunTest, ReplacesAFileWithoutWritingThroughIt) {
+  write_file(dir_ / "victim", "precious");
+  fs::create_hard_link(dir_ / "victim", out_ + "/120000.json");
+  fs::permissions(out_ + "/120000.json", fs::perms::owner_read | fs::perms::owner_write);
+  const mode_t umask_before = umask(022);
+  const ProcessResult r = run(kOfficeExample);
+  umask(umask_before);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(read_file(dir_ / "victim"), "precious");
+  EXPECT_EQ(output("120000.json"), "[]");
+  EXPECT_EQ(fs::status(out_ + "/120000.json").permissions(), fs::perms(0600));
+  EXPECT_EQ(fs::status(out_ + "/110000.json").permissions(), fs::perms(0644));
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"110000.json", "120000.json", "centers.json"}));
+}
+
+// The user's own rights decide (root runs the tool as another user here): a read-only file is
+// refused; a folder that lets no file be created still has its writable files written in place.
+TEST_F(RunTest, KeepsToTheUsersRights) {
+  constexpr unsigned kNobody = 65534;
+  fs::permissions(dir_.path(), fs::perms(0755));
+  write_file(input_, kOfficeExample);
+  for (const char* name : {"centers.json", "110000.json", "120000.json"}) {
+    write_file(out_ + "/" + name, "old");
+    fs::permissions(out_ + "/" + name, fs::perms(0666));
+  }
+  fs::permissions(out_ + "/120000.json", fs::perms(0444));
+  fs::permissions(out_, fs::perms(0777));
+  RunOptions options;
+  options.user = kNobody;
+  const ProcessResult read_only = run_parcelo({input_, out_}, options);
+  EXPECT_EQ(read_only.status, 1);
+  EXPECT_EQ(read_only.err, kCannotOpenOutput);
+  EXPECT_EQ(output("120000.json"), "old");
+
+  fs::permissions(out_ + "/120000.json", fs::perms(0666));
+  fs::permissions(out_, fs::perms(0555));
+  const ProcessResult in_place = run_parcelo({input_, out_}, options);
+  fs::permissions(out_, fs::perms(0755));
+  EXPECT_EQ(in_place.status, 0) << in_place.err;
+  EXPECT_EQ(output("110000.json"), kOfficeExampleFile);
+  EXPECT_EQ(output("120000.json"), "[]");
+  EXPECT_EQ(outputs(), (std::vector<std::string>{"110000.json", "120000.json", "centers.json"}));
 }
 
 TEST_F(RunTest, StopsAtAnOfficeItCannotRead) {
@@ -313,11 +405,28 @@ TEST_F(RunTest, RefusesOfficeCodesThatAreNotFileNames) {
     const char* code;  // as written in the list
     const char* shown;
   } cases[] = {
-      {"", R"("")"},       {".", R"(".")"},
-      {"..", R"("..")"},   {"../x", R"("../x")"},
-      {"a/b", R"("a/b")"}, {"a\\\\b", R"("a\\b")"},
-      {"c:", R"("c:")"},   {"a\\u0001", R"("a\u0001")"},
-      {"\\n", R"("\n")"},  {"x\\u007f", "\"x\x7f\""},
+      {"", R"("")"},
+      {".", R"(".")"},
+      {"..", R"("..")"},
+      {"../x", R"("../x")"},
+      {"a/b", R"("a/b")"},
+      {"a\\\\b", R"("a\\b")"},
+      {"c:", R"("c:")"},
+      {"a\\u0001", R"("a\u0001")"},
+      {"\\n", R"("\n")"},
+      {"x\\u007f", "\"x\x7f\""},
+      {"a<", R"("a<")"},
+      {">", R"(">")"},
+      {"\\\"", R"("\"")"},
+      {"|", R"("|")"},
+      {"a?", R"("a?")"},
+      {"*", R"("*")"},
+      {"CON", R"("CON")"},
+      {"nul.tar", R"("nul.tar")"},
+      {"com0", R"("com0")"},
+      {"COM¹", R"("COM¹")"},
+      {"LPT9 .x", R"("LPT9 .x")"},
+      {"lpt³", R"("lpt³")"},
   };
   for (const auto& c : cases) {
     const ProcessResult r =
@@ -346,6 +455,7 @@ TEST_F(RunTest, RefusesOfficeCodesWhoseFileIsTakenAlready) {
       {R"("centers": {})", R"("centers")", {"centers.json"}},
       {R"("0": {}, "CENTERS": {})", R"("CENTERS")", {"0.json", "centers.json"}},
       {R"("Ab": {}, "ab": {}, "b": {})", R"("ab")", {"Ab.json", "centers.json"}},
+      {R"("Z": {}, "z": {})", R"("z")", {"Z.json", "centers.json"}},
   };
   for (const auto& c : cases) {
     clear_outputs();

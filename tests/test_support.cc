@@ -35,6 +35,18 @@ void limit(decltype(RLIMIT_AS) resource, long bytes) {
   setrlimit(resource, &value);
 }
 
+// Runs the built parcelo with `args` in this process, which must be a child.
+[[noreturn]] void exec_parcelo(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  std::string binary = PARCELO_BINARY;
+  argv.push_back(binary.data());
+  std::vector<std::string> copies = args;
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  execv(argv[0], argv.data());
+  _exit(127);
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -51,12 +63,6 @@ TempDir::~TempDir() {
 ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions& options) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
-  std::vector<char*> argv;
-  std::string binary = PARCELO_BINARY;
-  argv.push_back(binary.data());
-  std::vector<std::string> copies = args;
-  for (std::string& arg : copies) argv.push_back(arg.data());
-  argv.push_back(nullptr);
 
   int pipe_ends[2] = {-1, -1};
   if (options.stdout_closed_early && pipe(pipe_ends) != 0) throw std::runtime_error("no pipe");
@@ -68,8 +74,12 @@ ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions
     dup2(fileno(err), STDERR_FILENO);
     limit(RLIMIT_AS, options.address_space_bytes);
     limit(RLIMIT_FSIZE, options.file_size_bytes);
-    execv(argv[0], argv.data());
-    _exit(127);
+    alarm(options.seconds_allowed);  // kept across exec
+    if (options.user != 0 && getuid() == 0 &&
+        (setgid(options.user) != 0 || setuid(options.user) != 0)) {
+      _exit(126);
+    }
+    exec_parcelo(args);
   }
   std::string first_line;
   if (options.stdout_closed_early) {  // as `| head -n 1` does
@@ -77,13 +87,29 @@ ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions
     for (char c = 0; c != '\n' && read(pipe_ends[0], &c, 1) == 1;) first_line += c;
     close(pipe_ends[0]);
   }
-  int wait_status = 0;
-  waitpid(pid, &wait_status, 0);
   ProcessResult result;
-  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  result.status = wait_for(pid);
   result.out = first_line + read_all(out);
   result.err = read_all(err);
   return result;
+}
+
+int start_parcelo(const std::vector<std::string>& args) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    exec_parcelo(args);
+  }
+  return pid;
+}
+
+int wait_for(int pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string read_file(const std::string& path) {

@@ -34,10 +34,17 @@ struct RunOptions {
   long address_space_bytes = 0;      // when set, the process's address space is limited to this
   long file_size_bytes = 0;          // when set, no file may grow past this (RLIMIT_FSIZE)
   bool stdout_closed_early = false;  // standard output is a pipe closed after its first line
+  unsigned seconds_allowed = 0;      // when set, the process is ended (SIGALRM) after this long
+  unsigned user = 0;                 // when set and running as root, the process runs as this user
 };
 
 // Runs the built parcelo with `args` (argument 0 is the binary's path) and collects its output.
 ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Starts the built parcelo with `args`, its console streams thrown away; returns its process id.
+int start_parcelo(const std::vector<std::string>& args);
+// Waits for process `pid` to end; returns its exit status, or 128 + the signal that ended it.
+int wait_for(int pid);
 
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);

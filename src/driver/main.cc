@@ -4,6 +4,7 @@
 #include <fstream>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "area/area_tables.h"
@@ -70,25 +71,25 @@ bool write_centre_index(const AreaTables& tables, const std::string& folder) {
     return false;
   }
   const json index = build_centre_index(tables.centers, tables.offices);
-  return write_json_file(folder + "/centers.json", index);
+  return write_json_file(folder + "/centers.json", index) == platform::FileWrite::kWritten;
+}
+
+void refuse_office_code(std::string_view code) {
+  report_failure(kUnsafeOfficeCode, quoted_code(code));
 }
 
 // Writes one file per office, in ascending byte order of the office codes, and stops at the
 // first office that cannot be written. An office code becomes a file name, so one that could
-// name anything but a file inside the folder, or a file written before, is refused.
+// name anything but a new file inside the folder is refused: one that leaves the folder or that
+// some host cannot hold, one that a case-blind file system would merge with an earlier name,
+// and one whose name this host's file system took for a file this run wrote.
 bool write_office_files(const AreaTables& tables, const std::string& folder) {
-  json file;  // one office's file at a time, in memory the previous office's file leaves
-  TakenFileNames taken = names_before_offices();
-  for (const auto& [code, value] : records_of(tables.offices).items()) {
-    const json& office = as_record(tables.offices, code, value);
-    if (!take_file_name(code, taken)) {
-      report_failure(kUnsafeOfficeCode, quoted_code(code));
-      return false;
-    }
-    build_office_file(code, office, tables, file);
-    if (!write_json_file(folder + "/" + code + ".json", file)) return false;
-  }
-  return true;
+  const auto write = [&](const std::string& code, const json& file) {
+    const platform::FileWrite result = write_json_file(folder + "/" + code + ".json", file);
+    if (result == platform::FileWrite::kWrittenByThisRun) refuse_office_code(code);
+    return result == platform::FileWrite::kWritten;
+  };
+  return for_each_office_file(tables, write, refuse_office_code);
 }
 
 int run(int argc, char** argv) {

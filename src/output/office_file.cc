@@ -12,6 +12,10 @@ const std::string kAreaName = "areaname";
 const std::string kCityName = "cityname";
 const std::string kCode = "code";
 
+// Characters that leave the folder ("/", "\\", ":") or that Windows keeps out of file names,
+// refused on every host so that one list gives the same files everywhere.
+constexpr std::string_view kNotInFileNames = "/\\:<>\"|?*";
+
 // Builds the entry member by member in key order: a third of the work of building it from an
 // initializer list, which makes and then converts a temporary array per member.
 json office_entry(const std::string& area_name, const std::string& city_name,
@@ -71,9 +75,11 @@ bool is_safe_file_name(std::string_view code) {
   if (code.empty() || code == "." || code == "..") return false;
   for (const char c : code) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\' || c == ':') return false;
+    if (byte < 0x20 || byte == 0x7F || kNotInFileNames.find(c) != std::string_view::npos) {
+      return false;
+    }
   }
-  return !platform::names_host_device(code);
+  return !platform::names_windows_device(code);
 }
 
 TakenFileNames names_before_offices() { return {"centers"}; }

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "area/area_tables.h"
 
@@ -23,8 +24,9 @@ json build_office_file(std::string_view office_code, const json& office, const A
 void build_office_file(std::string_view office_code, const json& office, const AreaTables& tables,
                        json& file);
 
-// Returns true when `code` can name a file inside the output folder: not empty, not "." or
-// "..", and free of "/", "\", ":" and control characters; on Windows also not a device name.
+// Returns true when `code` can name a file inside the output folder on every host: not empty,
+// not "." or "..", free of control characters and of "/", "\", ":", "<", ">", '"', "|", "?" and
+// "*", and not a Windows device name (platform::names_windows_device).
 bool is_safe_file_name(std::string_view code);
 
 // The file names of a run so far, as a file system that ignores the case of ASCII letters (the
@@ -40,6 +42,26 @@ TakenFileNames names_before_offices();
 // or "ab" after "Ab"). Refused on every host alike, so that one list gives the same files
 // everywhere.
 bool take_file_name(std::string_view code, TakenFileNames& taken);
+
+// Builds the file of each office, in ascending byte order of the office codes, and hands it to
+// take(code, file), which returns false to stop; `file` lives only for that call. An office whose
+// code cannot name its file (take_file_name) goes to refuse(code) instead, and the walk stops.
+// Returns true when every office was taken. Throws MalformedList for a shape it cannot read.
+template <typename Take, typename Refuse>
+bool for_each_office_file(const AreaTables& tables, Take&& take, Refuse&& refuse) {
+  json file;  // one office's file at a time, in memory the previous office's file leaves
+  TakenFileNames taken = names_before_offices();
+  for (const auto& [code, value] : records_of(tables.offices).items()) {
+    const json& office = as_record(tables.offices, code, value);
+    if (!take_file_name(code, taken)) {
+      refuse(code);
+      return false;
+    }
+    build_office_file(code, office, tables, file);
+    if (!take(code, std::as_const(file))) return false;
+  }
+  return true;
+}
 
 }  // namespace parcelo
 

@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace parcelo {
 
 // Returns `value` as the files hold it: indented by four spaces, keys in ascending order,
@@ -11,13 +13,13 @@ namespace parcelo {
 // library's type_error 316 for a string that is not valid UTF-8.
 std::string serialise(const nlohmann::json& value);
 
-// Writes `value` to the file at `path` (created or replaced, never a folder, never through a
-// symbolic link standing at `path`) as UTF-8 JSON indented by four spaces, without a line end
-// after the last character, then reports the path on standard output. Returns true when the
-// file is written and closed. On failure reports "cannot open" or "cannot write" on standard
-// error, prints no report line and returns false; a file that could not be written whole is
-// removed.
-bool write_json_file(const std::string& path, const nlohmann::json& value);
+// Writes `value` as the whole file at `path` (platform::write_whole_file: replaced by rename,
+// never through a link, a FIFO, a device or a folder standing at `path`) as UTF-8 JSON indented
+// by four spaces, without a line end after the last character, then reports the path on
+// standard output. On kCannotOpen or kCannotWrite it reports that on standard error instead;
+// on kWrittenByThisRun it reports nothing, for the caller names what was refused. Whatever
+// fails, nothing is left at `path` or beside it.
+platform::FileWrite write_json_file(const std::string& path, const nlohmann::json& value);
 
 }  // namespace parcelo
 

@@ -10,9 +10,11 @@ bool names_windows_device(std::string_view name) {
   std::string upper;
   for (const char c : base) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-  return upper.size() == 4 &&
-         (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) && upper[3] >= '1' &&
-         upper[3] <= '9';
+  if (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0) return false;
+  const std::string_view number = std::string_view(upper).substr(3);
+  // A digit, or superscript one, two or three in UTF-8, which Windows takes as digits here.
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+         number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 }  // namespace parcelo::platform

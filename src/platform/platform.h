@@ -8,13 +8,15 @@
 #include <string_view>
 #include <vector>
 
-// What differs from host to host: the arguments, opening files, the console, signals and the
-// heap. Strings are UTF-8 on both sides of this seam; a host that wants another encoding
+// What differs from host to host: the arguments, reading and writing files, the console, signals
+// and the heap. Strings are UTF-8 on both sides of this seam; a host that wants another encoding
 // converts at the call. One implementation per host: posix.cc and windows.cc.
 namespace parcelo::platform {
 
 // Readies the process for a run: a reader that goes away (SIGPIPE) or a file-size limit
-// (SIGXFSZ) turn into failed writes instead of ending the process.
+// (SIGXFSZ) turn into failed writes instead of ending the process, and an interrupted run
+// (Ctrl-C, SIGTERM, SIGHUP; a console's close on Windows) first removes the temporary file of
+// write_whole_file, then ends as the signal would.
 void prepare_process();
 
 // Returns the command-line arguments as UTF-8, argument 0 first.
@@ -27,22 +29,29 @@ bool open_for_reading(const std::string& path, std::ifstream& stream);
 // Returns the size of the file at `path`, or 0 when it cannot be told.
 std::uintmax_t file_size(const std::string& path);
 
-// Creates the file at `path`, or truncates the one there, for writing in text mode (a line feed
-// becomes the host's line end). Returns nullptr when it cannot: also when a symbolic link stands
-// at `path`, which is never followed, so that nothing outside the folder is written through it.
-// A link among the folders above `path` is followed. The caller closes the file.
-std::FILE* open_for_writing(const std::string& path);
+enum class FileWrite {
+  kWritten,           // the whole text stands at the path
+  kCannotOpen,        // nothing was written: what stands at the path is not a file to replace
+  kCannotWrite,       // writing failed (a full disk, a file-size limit); nothing was left
+  kWrittenByThisRun,  // the path names a file this process wrote (the file system merged names)
+};
 
-// Removes the file at `path`, if it can; reports nothing.
-void remove_file(const std::string& path);
-
-// Returns true when the host opens a device, not a file, for a file named `name` plus an
-// extension: on Windows, when names_windows_device(name).
-bool names_host_device(std::string_view name);
+// Writes `text` in text mode (a line feed becomes the host's line end) as the whole file at
+// `path`, so that a reader sees, at any moment, the old file or the whole new one: it is written
+// to a temporary file in the same folder (a name starting with "." and not ending in ".json"),
+// then renamed over `path`. Decides by what stands at `path`, without opening it: nothing, or a
+// regular file the user may write (its permission bits carry over; other hard links keep the
+// old content) is replaced; a file the user may not write, a link, a folder, a FIFO, a socket
+// or a device gives kCannotOpen, and a file this process wrote gives kWrittenByThisRun, both
+// with nothing written. Where the folder lets no file be created but holds a writable file at
+// `path` with no other link, that file is written in place. On every failure the temporary file
+// is removed. No fsync: a power cut is not guarded against.
+FileWrite write_whole_file(const std::string& path, std::string_view text);
 
 // Returns true when Windows would open a device for a file named `name` plus an extension: CON,
-// PRN, AUX, NUL, COM1 to COM9 or LPT1 to LPT9 in any letter case, before the first "." and
-// any blanks ahead of it. Built on every host, so that every host can test it.
+// PRN, AUX, NUL, COM0 to COM9, COM¹ to COM³, LPT0 to LPT9 or LPT¹ to LPT³ in any letter case,
+// before the first "." and any blanks ahead of it. The same on every host, so that one list
+// gives the same files everywhere.
 bool names_windows_device(std::string_view name);
 
 enum class Stream { kOut, kError };

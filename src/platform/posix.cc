@@ -4,14 +4,136 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <set>
+#include <utility>
 
 #include "platform/platform.h"
 
 namespace parcelo::platform {
 
+namespace {
+
+// The temporary file being written, for the signal handler. Both change only while the signals
+// that interrupt a run are blocked, so that the handler never sees half a name.
+char pending_temp[PATH_MAX + 32];
+volatile sig_atomic_t has_pending_temp = 0;
+
+// Device and inode of every file this process wrote.
+std::set<std::pair<dev_t, ino_t>> written_by_this_run;
+
+constexpr int kInterrupting[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t interrupting_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int number : kInterrupting) sigaddset(&set, number);
+  return set;
+}
+
+// Keeps the interrupting signals waiting for as long as it lives.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    const sigset_t held = interrupting_signals();
+    sigprocmask(SIG_BLOCK, &held, &before_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
+// Async-signal-safe: removes the temporary file, then ends the process as the signal would.
+void end_interrupted(int signal_number) {
+  if (has_pending_temp) unlink(pending_temp);
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
+// The permission bits a plain create gives: 0666 less the umask.
+mode_t creation_mode() {
+  static const mode_t mode = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+  }();
+  return mode;
+}
+
+bool write_all(int descriptor, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(descriptor, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Writes `text` over the file at `path` itself: for a folder where no file can be created.
+FileWrite write_in_place(const std::string& path, std::string_view text) {
+  const int descriptor =
+      open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return FileWrite::kCannotOpen;
+  struct stat made;
+  const bool written = write_all(descriptor, text) && fstat(descriptor, &made) == 0;
+  if (close(descriptor) != 0 || !written) {
+    unlink(path.c_str());
+    return FileWrite::kCannotWrite;
+  }
+  written_by_this_run.emplace(made.st_dev, made.st_ino);
+  return FileWrite::kWritten;
+}
+
+// Creates the temporary file beside `path` and records its name for the signal handler.
+// Returns its descriptor, or -1.
+int create_temp(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string temp =
+      (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".parcelo-XXXXXX";
+  if (temp.size() >= sizeof pending_temp) return -1;
+  SignalsHeld held;
+  std::memcpy(pending_temp, temp.c_str(), temp.size() + 1);
+  const int descriptor = mkostemp(pending_temp, O_CLOEXEC);
+  has_pending_temp = descriptor >= 0;
+  return descriptor;
+}
+
+void discard_temp() {
+  SignalsHeld held;
+  unlink(pending_temp);
+  has_pending_temp = 0;
+}
+
+// Renames the temporary file over `path`; returns false, with the file removed, when it cannot.
+bool rename_temp(const std::string& path) {
+  SignalsHeld held;
+  const bool renamed = rename(pending_temp, path.c_str()) == 0;
+  if (!renamed) unlink(pending_temp);
+  has_pending_temp = 0;
+  return renamed;
+}
+
+}  // namespace
+
 void prepare_process() {
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
+  struct sigaction action = {};
+  action.sa_handler = end_interrupted;
+  action.sa_mask = interrupting_signals();
+  action.sa_flags = SA_RESTART;
+  for (const int signal_number : kInterrupting) {
+    struct sigaction before;
+    // A signal ignored from the start (nohup) stays ignored.
+    if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+      sigaction(signal_number, &action, nullptr);
+    }
+  }
 }
 
 std::vector<std::string> arguments(int argc, char** argv) { return {argv, argv + argc}; }
@@ -28,21 +150,36 @@ std::uintmax_t file_size(const std::string& path) {
   return stat(path.c_str(), &status) == 0 ? static_cast<std::uintmax_t>(status.st_size) : 0;
 }
 
-std::FILE* open_for_writing(const std::string& path) {
-  const int descriptor =
-      open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (descriptor < 0) return nullptr;
-  std::FILE* file = fdopen(descriptor, "w");
-  if (file == nullptr) {  // the file is there, empty: take it away again
-    close(descriptor);
-    unlink(path.c_str());
+FileWrite write_whole_file(const std::string& path, std::string_view text) {
+  struct stat existing;
+  const bool exists = lstat(path.c_str(), &existing) == 0;
+  if (!exists && errno != ENOENT) return FileWrite::kCannotOpen;
+  if (exists) {
+    // Never opened: a FIFO would block, a device or a hard link would be written through.
+    if (!S_ISREG(existing.st_mode) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+      return FileWrite::kCannotOpen;
+    }
+    if (written_by_this_run.count({existing.st_dev, existing.st_ino}) != 0) {
+      return FileWrite::kWrittenByThisRun;
+    }
   }
-  return file;
+  const int descriptor = create_temp(path);
+  if (descriptor < 0) {
+    const bool alone = exists && existing.st_nlink == 1;
+    return alone ? write_in_place(path, text) : FileWrite::kCannotOpen;
+  }
+  // A file system without permission bits (FAT) refuses the change: the file is whole anyway.
+  fchmod(descriptor, exists ? existing.st_mode & 07777 : creation_mode());
+  struct stat made;
+  const bool written = write_all(descriptor, text) && fstat(descriptor, &made) == 0;
+  if (close(descriptor) != 0 || !written) {
+    discard_temp();
+    return FileWrite::kCannotWrite;
+  }
+  if (!rename_temp(path)) return FileWrite::kCannotOpen;
+  written_by_this_run.emplace(made.st_dev, made.st_ino);
+  return FileWrite::kWritten;
 }
-
-void remove_file(const std::string& path) { unlink(path.c_str()); }
-
-bool names_host_device(std::string_view) { return false; }
 
 void write_console(Stream stream, std::string_view text) {
   std::FILE* file = stream == Stream::kOut ? stdout : stderr;

@@ -1,9 +1,14 @@
 #include <windows.h>
 // windows.h first: shellapi.h needs its types.
+#include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <set>
+#include <tuple>
 
 #include "platform/platform.h"
 
@@ -80,9 +85,99 @@ std::string_view to_shift_jis(std::wstring_view wide, char (&buffer)[2 * kShortT
   return {out, size};
 }
 
+using FileIdentity = std::tuple<DWORD, DWORD, DWORD>;  // volume serial number, file index
+
+// Every file this process wrote.
+std::set<FileIdentity> written_by_this_run;
+
+// The temporary file being written, for the console handler, which runs on a thread of its own.
+std::wstring pending_temp;
+std::atomic<bool> has_pending_temp{false};
+
+FileIdentity identity_of(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// Reads what the file at `path` is without opening it for reading or writing. Returns false when
+// it is not a file on a disk.
+bool identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const HANDLE handle =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known =
+      GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  return known;
+}
+
+// Writes `text` through `handle` in text mode (CR LF line ends) and closes it. Returns true when
+// all of it was written.
+bool write_text(HANDLE handle, std::string_view text) {
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+  std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
+  if (file == nullptr) {
+    if (descriptor < 0)
+      CloseHandle(handle);
+    else
+      _close(descriptor);
+    return false;
+  }
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+FileWrite write_in_place(const std::wstring& target, std::string_view text) {
+  const HANDLE handle = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return FileWrite::kCannotOpen;
+  BY_HANDLE_FILE_INFORMATION made = {};
+  const bool identified = GetFileInformationByHandle(handle, &made) != 0;
+  if (!write_text(handle, text) || !identified) {
+    DeleteFileW(target.c_str());
+    return FileWrite::kCannotWrite;
+  }
+  written_by_this_run.insert(identity_of(made));
+  return FileWrite::kWritten;
+}
+
+// Creates a temporary file beside `path`, new to this run, and records it for the console
+// handler. Returns its handle, or INVALID_HANDLE_VALUE.
+HANDLE create_temp(const std::string& path) {
+  static unsigned serial = 0;
+  const size_t slash = path.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        ".parcelo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
+    pending_temp = host_path(folder + name);
+    // Shared for deletion, so that the console handler can remove it while it is open.
+    const HANDLE handle = CreateFileW(pending_temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      has_pending_temp = true;
+      return handle;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+void discard_temp() {
+  has_pending_temp = false;
+  DeleteFileW(pending_temp.c_str());  // nothing there once it has been renamed
+}
+
+// Ctrl-C, Ctrl-Break or the console closing: the temporary file goes, then the default handler
+// ends the process.
+BOOL WINAPI end_interrupted(DWORD) {
+  if (has_pending_temp) DeleteFileW(pending_temp.c_str());
+  return FALSE;
+}
+
 }  // namespace
 
-void prepare_process() {}
+void prepare_process() { SetConsoleCtrlHandler(end_interrupted, TRUE); }
 
 std::vector<std::string> arguments(int, char**) {
   int count = 0;
@@ -110,18 +205,37 @@ std::uintmax_t file_size(const std::string& path) {
   return (std::uintmax_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-std::FILE* open_for_writing(const std::string& path) {
-  const std::wstring wide = host_path(path);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return nullptr;  // a symbolic link or junction: not followed
+FileWrite write_whole_file(const std::string& path, std::string_view text) {
+  const std::wstring target = host_path(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  BY_HANDLE_FILE_INFORMATION existing = {};
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    // Never opened for writing: a link, a folder, a device or a read-only file is refused.
+    constexpr DWORD kNotAFileToReplace = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                         FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY;
+    if ((attributes & kNotAFileToReplace) != 0 || !identify(target, existing)) {
+      return FileWrite::kCannotOpen;
+    }
+    if (written_by_this_run.count(identity_of(existing)) != 0) return FileWrite::kWrittenByThisRun;
   }
-  return _wfopen(wide.c_str(), L"w");
+  const HANDLE handle = create_temp(path);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const bool alone = exists && existing.nNumberOfLinks == 1;
+    return alone ? write_in_place(target, text) : FileWrite::kCannotOpen;
+  }
+  BY_HANDLE_FILE_INFORMATION made = {};
+  const bool identified = GetFileInformationByHandle(handle, &made) != 0;
+  if (!write_text(handle, text) || !identified) {
+    discard_temp();
+    return FileWrite::kCannotWrite;
+  }
+  const bool renamed = MoveFileExW(pending_temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+  discard_temp();
+  if (!renamed) return FileWrite::kCannotOpen;
+  written_by_this_run.insert(identity_of(made));
+  return FileWrite::kWritten;
 }
-
-void remove_file(const std::string& path) { _wremove(host_path(path).c_str()); }
-
-bool names_host_device(std::string_view file_name) { return names_windows_device(file_name); }
 
 // A console shows UTF-16 whatever its code page. A redirected stream gets code page 932 bytes,
 // which logs and scripts of Japanese Windows expect, through the C runtime's text mode (CR LF).
