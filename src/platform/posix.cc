@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <set>
-#include <utility>
+#include <tuple>
 
 #include "platform/platform.h"
 
@@ -20,8 +20,15 @@ namespace {
 char pending_temp[PATH_MAX + 32];
 volatile sig_atomic_t has_pending_temp = 0;
 
-// Device and inode of every file this process wrote.
-std::set<std::pair<dev_t, ino_t>> written_by_this_run;
+// Every file this process wrote, as it left it. Besides device and inode, its size and time of
+// change: another process may replace the file, and its inode number then comes back on a new
+// file, which is not this run's.
+using FileIdentity = std::tuple<dev_t, ino_t, off_t, time_t, long>;
+std::set<FileIdentity> written_by_this_run;
+
+FileIdentity identity_of(const struct stat& file) {
+  return {file.st_dev, file.st_ino, file.st_size, file.st_mtim.tv_sec, file.st_mtim.tv_nsec};
+}
 
 constexpr int kInterrupting[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -85,7 +92,7 @@ FileWrite write_in_place(const std::string& path, std::string_view text) {
     unlink(path.c_str());
     return FileWrite::kCannotWrite;
   }
-  written_by_this_run.emplace(made.st_dev, made.st_ino);
+  written_by_this_run.insert(identity_of(made));
   return FileWrite::kWritten;
 }
 
@@ -159,7 +166,7 @@ FileWrite write_whole_file(const std::string& path, std::string_view text) {
     if (!S_ISREG(existing.st_mode) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
       return FileWrite::kCannotOpen;
     }
-    if (written_by_this_run.count({existing.st_dev, existing.st_ino}) != 0) {
+    if (written_by_this_run.count(identity_of(existing)) != 0) {
       return FileWrite::kWrittenByThisRun;
     }
   }
@@ -177,7 +184,7 @@ FileWrite write_whole_file(const std::string& path, std::string_view text) {
     return FileWrite::kCannotWrite;
   }
   if (!rename_temp(path)) return FileWrite::kCannotOpen;
-  written_by_this_run.emplace(made.st_dev, made.st_ino);
+  written_by_this_run.insert(identity_of(made));
   return FileWrite::kWritten;
 }
 

@@ -85,9 +85,11 @@ std::string_view to_shift_jis(std::wstring_view wide, char (&buffer)[2 * kShortT
   return {out, size};
 }
 
-using FileIdentity = std::tuple<DWORD, DWORD, DWORD>;  // volume serial number, file index
+// Volume serial number, file index and size: another process may replace a file this run wrote,
+// and a file system may then give its index to a new file.
+using FileIdentity = std::tuple<DWORD, DWORD, DWORD, DWORD, DWORD>;
 
-// Every file this process wrote.
+// Every file this process wrote, as it left it.
 std::set<FileIdentity> written_by_this_run;
 
 // The temporary file being written, for the console handler, which runs on a thread of its own.
@@ -95,7 +97,8 @@ std::wstring pending_temp;
 std::atomic<bool> has_pending_temp{false};
 
 FileIdentity identity_of(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.nFileSizeHigh,
+          info.nFileSizeLow};
 }
 
 // Reads what the file at `path` is without opening it for reading or writing. Returns false when
@@ -111,9 +114,9 @@ bool identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
   return known;
 }
 
-// Writes `text` through `handle` in text mode (CR LF line ends) and closes it. Returns true when
-// all of it was written.
-bool write_text(HANDLE handle, std::string_view text) {
+// Writes `text` through `handle` in text mode (CR LF line ends), reads what the file then is
+// into `made`, and closes it. Returns true when all of it was written.
+bool write_text(HANDLE handle, std::string_view text, BY_HANDLE_FILE_INFORMATION& made) {
   const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
   std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
   if (file == nullptr) {
@@ -123,7 +126,8 @@ bool write_text(HANDLE handle, std::string_view text) {
       _close(descriptor);
     return false;
   }
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                       std::fflush(file) == 0 && GetFileInformationByHandle(handle, &made) != 0;
   return std::fclose(file) == 0 && written;
 }
 
@@ -132,8 +136,7 @@ FileWrite write_in_place(const std::wstring& target, std::string_view text) {
                                     TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return FileWrite::kCannotOpen;
   BY_HANDLE_FILE_INFORMATION made = {};
-  const bool identified = GetFileInformationByHandle(handle, &made) != 0;
-  if (!write_text(handle, text) || !identified) {
+  if (!write_text(handle, text, made)) {
     DeleteFileW(target.c_str());
     return FileWrite::kCannotWrite;
   }
@@ -225,8 +228,7 @@ FileWrite write_whole_file(const std::string& path, std::string_view text) {
     return alone ? write_in_place(target, text) : FileWrite::kCannotOpen;
   }
   BY_HANDLE_FILE_INFORMATION made = {};
-  const bool identified = GetFileInformationByHandle(handle, &made) != 0;
-  if (!write_text(handle, text) || !identified) {
+  if (!write_text(handle, text, made)) {
     discard_temp();
     return FileWrite::kCannotWrite;
   }
