@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include "platform/platform.h"
@@ -61,16 +62,6 @@ void end_interrupted(int signal_number) {
   raise(signal_number);
 }
 
-// The permission bits a plain create gives: 0666 less the umask.
-mode_t creation_mode() {
-  static const mode_t mode = [] {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-  }();
-  return mode;
-}
-
 bool write_all(int descriptor, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = write(descriptor, text.data(), text.size());
@@ -96,18 +87,24 @@ FileWrite write_in_place(const std::string& path, std::string_view text) {
   return FileWrite::kWritten;
 }
 
-// Creates the temporary file beside `path` and records its name for the signal handler.
-// Returns its descriptor, or -1.
+// Creates the temporary file beside `path`, new to this run, as a plain create would (0666 less
+// the umask), and records its name for the signal handler. Returns its descriptor, or -1.
 int create_temp(const std::string& path) {
+  static unsigned serial = 0;
   const size_t slash = path.rfind('/');
-  const std::string temp =
-      (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".parcelo-XXXXXX";
-  if (temp.size() >= sizeof pending_temp) return -1;
-  SignalsHeld held;
-  std::memcpy(pending_temp, temp.c_str(), temp.size() + 1);
-  const int descriptor = mkostemp(pending_temp, O_CLOEXEC);
-  has_pending_temp = descriptor >= 0;
-  return descriptor;
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temp =
+        folder + ".parcelo-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+    if (temp.size() >= sizeof pending_temp) return -1;
+    SignalsHeld held;
+    std::memcpy(pending_temp, temp.c_str(), temp.size() + 1);
+    const int descriptor =
+        open(pending_temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    has_pending_temp = descriptor >= 0;
+    if (descriptor >= 0 || errno != EEXIST) return descriptor;
+  }
+  return -1;
 }
 
 void discard_temp() {
@@ -175,8 +172,9 @@ FileWrite write_whole_file(const std::string& path, std::string_view text) {
     const bool alone = exists && existing.st_nlink == 1;
     return alone ? write_in_place(path, text) : FileWrite::kCannotOpen;
   }
-  // A file system without permission bits (FAT) refuses the change: the file is whole anyway.
-  fchmod(descriptor, exists ? existing.st_mode & 07777 : creation_mode());
+  // A replaced file keeps its permission bits. A file system without them (FAT) refuses the
+  // change: the file is whole anyway.
+  if (exists) fchmod(descriptor, existing.st_mode & 07777);
   struct stat made;
   const bool written = write_all(descriptor, text) && fstat(descriptor, &made) == 0;
   if (close(descriptor) != 0 || !written) {
