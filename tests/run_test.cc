@@ -158,13 +158,39 @@ TEST_F(RunTest, ReportsAnInputItCannotOpen) {
   }
 }
 
-TEST_F(RunTest, PrintsOnlyTheUsageWithTooFewArguments) {
+// One argument alone is --version or --help, or too few; with a folder after it, "--help" is the
+// name of a list like any other.
+TEST_F(RunTest, AnswersVersionAndHelpAloneElsePrintsTheUsage) {
   write_file(input_, kOfficeExample);
-  for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{input_}}) {
+  const std::string version = "parcelo " PARCELO_VERSION "\n";
+  const std::string help = start_up_text() + "\n引数:\n";
+  static const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // a prefix of standard output
+    std::string err;
+  } cases[] = {
+      {{}, 1, start_up_text(), ""},
+      {{"in.json"}, 1, start_up_text(), ""},
+      {{"--version"}, 0, version, ""},
+      {{"-V"}, 0, version, ""},
+      {{"--help"}, 0, help, ""},
+      {{"-h"}, 0, help, ""},
+      {{"--help", "out"}, 1, start_up_text(), "ファイルを開けませんでした。\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) args.push_back(arg[0] == '-' ? arg : dir_ / arg);
     const ProcessResult r = run_parcelo(args);
-    EXPECT_EQ(r.status, 1) << args.size();
-    EXPECT_EQ(r.out, start_up_text());
-    EXPECT_EQ(r.err, "");
+    const std::string shown = c.args.empty() ? "(none)" : c.args[0];
+    EXPECT_EQ(r.status, c.status) << shown;
+    EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << shown;
+    EXPECT_EQ(r.err, c.err) << shown;
+    if (c.out == help) {
+      EXPECT_NE(r.out.find("https://www.jma.go.jp/bosai/common/const/area.json"),
+                std::string::npos);
+      EXPECT_NE(r.out.find("終了ステータス"), std::string::npos);
+    }
   }
   EXPECT_TRUE(outputs().empty());
   const ProcessResult extra = run_parcelo({input_, out_, "ignored", "too"});

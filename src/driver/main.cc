@@ -92,9 +92,25 @@ bool write_office_files(const AreaTables& tables, const std::string& folder) {
   return for_each_office_file(tables, write, refuse_office_code);
 }
 
+// Answers --version or --help (-V, -h) given as the one argument, and returns true. With a
+// folder after it, the same word is a file name like any other.
+bool answer_question(const std::vector<std::string>& args) {
+  if (args.size() != 2) return false;
+  if (args[1] == "--version" || args[1] == "-V") {
+    print_version();
+    return true;
+  }
+  if (args[1] == "--help" || args[1] == "-h") {
+    print_help(args[0]);
+    return true;
+  }
+  return false;
+}
+
 int run(int argc, char** argv) {
   prepare_process();
   const std::vector<std::string> args = platform::arguments(argc, argv);
+  if (answer_question(args)) return kExitSuccess;
   print_start_up(args.empty() ? "" : args[0]);
   if (args.size() < 3) return kExitFailure;
   const std::string& folder = args[2];

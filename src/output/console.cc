@@ -23,12 +23,42 @@ const char* const kBanner =
 const char* const kUsageHead = "> ";
 const char* const kUsageTail = " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
 const char* const kWritten = " を生成しました。";
+const char* const kVersion =
+    "parcelo " PARCELO_VERSION "\nCopyright (c) 2026 Parcelo developers. MIT licence.\n";
+const char* const kHelp =
+    "\n"
+    "引数:\n"
+    "  気象庁エリアコード一覧JSONファイル名  気象庁が公開するエリアコード一覧 (area.json)\n"
+    "  出力先フォルダ名                      書き出す先の、すでにあるフォルダ\n"
+    "\n"
+    "出力先フォルダに書くファイル:\n"
+    "  centers.json             地方予報区ごとの名前と、その府県予報区のコードと名前\n"
+    "  <府県予報区コード>.json  その府県予報区の市町村等ごとの市町村名 (cityname) と、\n"
+    "                           それを含む一次細分区域の名前 (areaname) とコード (code)\n"
+    "\n"
+    "終了ステータス:\n"
+    "  0  すべてのファイルを書いた\n"
+    "  1  失敗した (理由を標準エラーに 1 行で示す)\n"
+    "\n"
+    "エリアコード一覧は気象庁が公開しています:\n"
+    "  https://www.jma.go.jp/bosai/common/const/area.json\n"
+    "\n"
+    "--version (-V) でバージョン、--help (-h) でこの説明を表示します。\n";
+
+std::string start_up_text(std::string_view program) {
+  return std::string(kBanner) + kUsageHead + std::string(program) + kUsageTail;
+}
 
 }  // namespace
 
 void print_start_up(std::string_view program) {
-  platform::write_console(platform::Stream::kOut,
-                          std::string(kBanner) + kUsageHead + std::string(program) + kUsageTail);
+  platform::write_console(platform::Stream::kOut, start_up_text(program));
+}
+
+void print_version() { platform::write_console(platform::Stream::kOut, kVersion); }
+
+void print_help(std::string_view program) {
+  platform::write_console(platform::Stream::kOut, start_up_text(program) + kHelp);
 }
 
 void report_written(std::string_view path) {

@@ -20,6 +20,13 @@ extern const char* const kUnexpectedError;
 // Prints the banner and the usage line, with `program` as the program path, to standard output.
 void print_start_up(std::string_view program);
 
+// Prints the program's name and version, and its licence, to standard output.
+void print_version();
+
+// Prints the banner, the usage line with `program`, and what the arguments are, what is written,
+// the exit statuses and where the agency publishes its list, to standard output.
+void print_help(std::string_view program);
+
 // Prints "<path> を生成しました。" and a line end to standard output, and flushes.
 void report_written(std::string_view path);
 
