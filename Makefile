@@ -1,5 +1,7 @@
 # Everyday commands; each one installs what is missing first (Debian packages, as root).
+# `make help` lists them.
 BUILD ?= build
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 TOOL_PACKAGES := cmake make g++ nlohmann-json3-dev
@@ -7,8 +9,46 @@ TEST_PACKAGES := $(TOOL_PACKAGES) libgtest-dev clang-format groff-base
 CLANG_PACKAGES := clang libclang-rt-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix
 WINE_PACKAGES := wine64 locales python3
+CROSS_PACKAGES := g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user
+# The target's C and C++ libraries, from which dpkg-shlibdeps reads a cross .deb's dependencies.
+MULTIARCH_PACKAGES := libc6:arm64 libstdc++6:arm64 libc6:armhf libstdc++6:armhf
+DEB_PACKAGES := dpkg-dev groff-base lintian
+RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(DEB_PACKAGES) \
+  $(WINDOWS_PACKAGES)
+WEB_PACKAGES := emscripten
+# Chromium and a Japanese font for the page's checks and screenshot; unzip for its zip.
+BROWSER_PACKAGES := chromium fonts-ipafont-gothic unzip
+LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
 
-.PHONY: setup setup-tool build-tool build run test sanitize fuzz memcheck bench windows test-windows package format clean
+# Every time stamp in the packages and archives is the last commit's, so that they can be built
+# again byte for byte.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
+
+.PHONY: help setup setup-tool build-tool build run test install deb sanitize fuzz memcheck bench \
+  windows test-windows package web test-web release check-release test-cross test-libcxx format clean
+
+help:
+	@echo "make run            build the tool and run it on the shipped sample"
+	@echo "make test           build with the tests and pass them all"
+	@echo "make install        install the tool, manual pages, LICENSE and README (PREFIX=$(PREFIX), DESTDIR)"
+	@echo "make deb            the .deb for this machine, checked by lintian"
+	@echo "make web            dist/parcelo-<version>.html: the tool as one page, offline"
+	@echo "make test-web       the page in headless Chromium against this build"
+	@echo "make release        dist/: archives for Linux x86-64, aarch64, armv7, .debs, Windows .zip, SHA256SUMS"
+	@echo "make check-release  make release again in a fresh clone and compare dist/ byte for byte"
+	@echo "make test-cross     the tests for aarch64 under qemu; armv7 under qemu against this build"
+	@echo "make test-libcxx    the tool and tests with Clang and libc++"
+	@echo "make sanitize       the tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+	@echo "make fuzz           the fuzz targets (FUZZ_SECONDS=$(FUZZ_SECONDS) each)"
+	@echo "make memcheck       valgrind over a run on the real list"
+	@echo "make bench          timings against the parse-only floor"
+	@echo "make windows        parcelo.exe; make test-windows checks it under Wine"
+	@echo "make package        the .deb and the Windows .zip, checked"
+	@echo "make format         apply clang-format"
+	@echo "make clean          remove the builds"
 
 setup-tool:
 	@sh scripts/install-packages.sh $(TOOL_PACKAGES)
@@ -25,6 +65,59 @@ build-tool: setup-tool
 build: setup
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The program, both manual pages, LICENSE and README under $(PREFIX), below $(DESTDIR) if set.
+install: build-tool
+	cmake --build $(BUILD) -j $(JOBS) --target manual_pages
+	cmake --install $(BUILD) --prefix $(PREFIX) --component program
+	cmake --install $(BUILD) --prefix $(PREFIX) --component licence
+
+# The .deb for this machine, without the Windows toolchain.
+deb: setup-tool
+	@sh scripts/install-packages.sh $(DEB_PACKAGES)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error,warning $(BUILD)/parcelo_*.deb
+
+release:
+	@sh scripts/install-packages.sh $(RELEASE_PACKAGES) $(WEB_PACKAGES)
+	sh scripts/make-release.sh
+
+# dist/parcelo-<version>.html: the tool as one page that works offline, from the disk.
+web: setup-tool
+	@sh scripts/install-packages.sh $(WEB_PACKAGES)
+	sh scripts/make-web.sh build-web
+
+# The page in Debian's headless Chromium, opened from file://, against this machine's build.
+test-web: build web
+	@sh scripts/install-packages.sh $(BROWSER_PACKAGES)
+	cd tests/web && npm ci --no-audit --no-fund
+	node tests/web/check_page.mjs dist/parcelo-*.html $(BUILD)/parcelo .
+
+check-release: release
+	sh scripts/check-reproducible.sh
+
+# The whole suite built for aarch64 and run under qemu; the armv7 build under qemu as a Pi 2's
+# processor, compared with this machine's build case by case.
+test-cross: build
+	@sh scripts/install-packages.sh $(CROSS_PACKAGES)
+	cmake -S . -B build-aarch64 --toolchain cmake/aarch64-linux-gnu.cmake --no-warn-unused-cli \
+	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_STATIC=ON
+	cmake --build build-aarch64 -j $(JOBS)
+	ctest --test-dir build-aarch64 --output-on-failure -j $(JOBS)
+	cmake -S . -B build-armv7 --toolchain cmake/arm-linux-gnueabihf.cmake --no-warn-unused-cli \
+	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_STATIC=ON -DPARCELO_TESTS=OFF
+	cmake --build build-armv7 -j $(JOBS) --target parcelo
+	sh scripts/compare-builds.sh $(BUILD)/parcelo build-armv7/parcelo qemu-arm -cpu cortex-a7
+
+# As on macOS: Clang with libc++, and GoogleTest built from its source for that library.
+test-libcxx:
+	@sh scripts/install-packages.sh $(TOOL_PACKAGES) $(LIBCXX_PACKAGES)
+	CC=clang CXX=clang++ cmake -S . -B build-libcxx -DCMAKE_BUILD_TYPE=Release -DPARCELO_GTEST_FROM_SOURCE=ON \
+	  -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DCMAKE_EXE_LINKER_FLAGS=-stdlib=libc++
+	cmake --build build-libcxx -j $(JOBS)
+	ctest --test-dir build-libcxx --output-on-failure -j $(JOBS)
 
 run: build-tool
 	mkdir -p out
@@ -84,8 +177,8 @@ test-windows: build windows
 # A .deb (checked by lintian, installed and run on the sample when root) and a Windows .zip.
 package: build windows
 	@sh scripts/install-packages.sh dpkg-dev unzip lintian man-db locales
-	cd $(BUILD) && cpack
-	cd build-windows && cpack
+	cd $(BUILD) && cpack -G DEB
+	cd build-windows && cpack -G ZIP
 	sh scripts/check-package.sh $(BUILD) build-windows
 
 format: setup

@@ -8,7 +8,7 @@ windows=$2
 deb=$(ls "$build"/parcelo_*.deb)
 zip=$(ls "$windows"/parcelo-*-windows-x64.zip)
 for name in parcelo.exe LICENSE README.md sample-area.json; do
-  unzip -l "$zip" | grep -q "/$name\$" || { echo "$zip lacks $name" >&2; exit 1; }
+  unzip -l "$zip" | grep -qE " parcelo-[0-9.]+-windows-x64/$name\$" || { echo "$zip lacks $name at its top" >&2; exit 1; }
 done
 echo "$zip: parcelo.exe, LICENSE, README.md, sample-area.json"
 lintian --fail-on error,warning --display-info "$deb"

@@ -138,6 +138,7 @@ TEST(OutOfMemory, EndsWithAMessageNotACrash) {
 #ifdef PARCELO_SANITIZED
   GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
 #endif
+  if (under_emulator()) GTEST_SKIP() << "under an emulator the address-space limit does not take";
   const std::string by_2000 = repeated_code("x", 2000);
   static const struct {
     const char* name;
@@ -179,6 +180,7 @@ TEST(OutOfMemory, AnyStepAfterTheParseEndsWithTheMessage) {
 #ifdef PARCELO_SANITIZED
   GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
 #endif
+  if (under_emulator()) GTEST_SKIP() << "under an emulator the address-space limit does not take";
   TempDir dir;
   write_file(dir / "in.json", large_list());
   std::filesystem::create_directory(dir / "whole");

@@ -37,12 +37,17 @@ void limit(decltype(RLIMIT_AS) resource, long bytes) {
 
 // Runs the built parcelo with `args` in this process, which must be a child.
 [[noreturn]] void exec_parcelo(const std::vector<std::string>& args) {
+  std::vector<std::string> copies;
+  std::istringstream emulator(PARCELO_EMULATOR);  // words separated by tabs
+  for (std::string word; std::getline(emulator, word, '\t');) copies.push_back(word);
+  const size_t tool = copies.size();
+  copies.push_back(PARCELO_BINARY);
+  copies.insert(copies.end(), args.begin(), args.end());
   std::vector<char*> argv;
-  std::string binary = PARCELO_BINARY;
-  argv.push_back(binary.data());
-  std::vector<std::string> copies = args;
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  // An emulator is looked up on the PATH; the tool, first where there is none, is a path.
+  if (tool > 0) execvp(argv[0], argv.data());
   execv(argv[0], argv.data());
   _exit(127);
 }
@@ -111,6 +116,8 @@ int wait_for(int pid) {
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+bool under_emulator() { return std::string(PARCELO_EMULATOR) != ""; }
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

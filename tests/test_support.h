@@ -46,6 +46,10 @@ int start_parcelo(const std::vector<std::string>& args);
 // Waits for process `pid` to end; returns its exit status, or 128 + the signal that ended it.
 int wait_for(int pid);
 
+// True when the tool runs under an emulator (a cross build under qemu-user), where limits on the
+// address space bind the emulator, not the tool.
+bool under_emulator();
+
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 // The names in a folder, sorted.

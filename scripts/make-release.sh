@@ -1,0 +1,61 @@
+#!/bin/sh
+# Fills dist/ with the release: a statically linked parcelo for Linux on x86-64, aarch64 and
+# armv7 (a .tar.gz each), a .deb for amd64, arm64 and armhf, the Windows .zip, the page
+# (parcelo-<version>.html), and SHA256SUMS over them. Every time stamp comes from SOURCE_DATE_EPOCH, so that two builds from the same
+# commit give the same bytes.
+set -eu
+: "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH (make release sets it from the last commit)}"
+export SOURCE_DATE_EPOCH
+jobs=$(nproc)
+version=$(sed -n 's/^project(parcelo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+rm -rf dist
+mkdir -p dist
+
+# configure BUILD TOOLCHAIN OPTIONS...: a Release build of the tool and its manual pages.
+configure() {
+  build=$1 toolchain=$2
+  shift 2
+  cmake -S . -B "$build" ${toolchain:+--toolchain "$toolchain"} --no-warn-unused-cli \
+    -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF "$@" >/dev/null
+}
+
+# archive FOLDER: dist/FOLDER.tar.gz from build-release/FOLDER, owned by root, in name order.
+archive() {
+  tar -C build-release --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
+    --numeric-owner --mode=go-w,u+w,a+rX --format=gnu -cf - "$1" | gzip -9n >"dist/$1.tar.gz"
+}
+
+for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake armv7:cmake/arm-linux-gnueabihf.cmake; do
+  arch=${target%%:*} toolchain=${target#*:}
+  build=build-release/build-$arch
+  configure "$build" "$toolchain" -DPARCELO_STATIC=ON
+  cmake --build "$build" -j "$jobs" --target parcelo manual_pages
+  folder=build-release/parcelo-$version-linux-$arch
+  mkdir -p "$folder/man/man1" "$folder/man/ja/man1"
+  strip=strip
+  [ -z "$toolchain" ] || strip=$(basename "$toolchain" .cmake)-strip
+  $strip -o "$folder/parcelo" "$build/parcelo"
+  cp "$build/man/man1/parcelo.1" "$folder/man/man1/"
+  cp "$build/man/ja/man1/parcelo.1" "$folder/man/ja/man1/"
+  cp LICENSE README.md data/sample-area.json "$folder/"
+  archive "parcelo-$version-linux-$arch"
+done
+
+for target in amd64: arm64:cmake/aarch64-linux-gnu.cmake armhf:cmake/arm-linux-gnueabihf.cmake; do
+  arch=${target%%:*} toolchain=${target#*:}
+  build=build-release/deb-$arch
+  configure "$build" "$toolchain"
+  cmake --build "$build" -j "$jobs"
+  (cd "$build" && cpack -G DEB >/dev/null)
+  cp "$build"/parcelo_*_"$arch".deb dist/
+done
+
+configure build-release/windows cmake/mingw-w64-x86_64.cmake
+cmake --build build-release/windows -j "$jobs"
+(cd build-release/windows && cpack -G ZIP >/dev/null)
+cp build-release/windows/parcelo-*-windows-x64.zip dist/
+
+sh scripts/make-web.sh build-release/web
+
+(cd dist && sha256sum -- * >SHA256SUMS)
+ls -l dist
