@@ -92,8 +92,8 @@ web: setup-tool
 # The page in Debian's headless Chromium, opened from file://, against this machine's build.
 test-web: build web
 	@sh scripts/install-packages.sh $(BROWSER_PACKAGES)
-	cd tests/web && npm ci --no-audit --no-fund
-	node tests/web/check_page.mjs dist/parcelo-*.html $(BUILD)/parcelo .
+	cd scripts/web-check && npm ci --no-audit --no-fund
+	node scripts/web-check/check_page.mjs dist/parcelo-*.html $(BUILD)/parcelo .
 
 check-release: release
 	sh scripts/check-reproducible.sh

@@ -33,7 +33,7 @@ for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake armv7:cmake/arm-linu
   folder=build-release/parcelo-$version-linux-$arch
   mkdir -p "$folder/man/man1" "$folder/man/ja/man1"
   strip=strip
-  [ -z "$toolchain" ] || strip=$(basename "$toolchain" .cmake)-strip
+  [ -z "$toolchain" ] || strip=$(basename "$toolchain" .cmake)-strip  # the triple
   $strip -o "$folder/parcelo" "$build/parcelo"
   cp "$build/man/man1/parcelo.1" "$folder/man/man1/"
   cp "$build/man/ja/man1/parcelo.1" "$folder/man/ja/man1/"
