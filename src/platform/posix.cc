@@ -28,7 +28,12 @@ using FileIdentity = std::tuple<dev_t, ino_t, off_t, time_t, long>;
 std::set<FileIdentity> written_by_this_run;
 
 FileIdentity identity_of(const struct stat& file) {
-  return {file.st_dev, file.st_ino, file.st_size, file.st_mtim.tv_sec, file.st_mtim.tv_nsec};
+#ifdef __APPLE__  // the same time under the name macOS gives it
+  const timespec& modified = file.st_mtimespec;
+#else
+  const timespec& modified = file.st_mtim;
+#endif
+  return {file.st_dev, file.st_ino, file.st_size, modified.tv_sec, modified.tv_nsec};
 }
 
 constexpr int kInterrupting[] = {SIGINT, SIGTERM, SIGHUP};
