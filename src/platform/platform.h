@@ -54,6 +54,11 @@ FileWrite write_whole_file(const std::string& path, std::string_view text);
 // gives the same files everywhere.
 bool names_windows_device(std::string_view name);
 
+// Returns the path of temporary file `serial` of process `process` for the file at `path`: in the
+// same folder, named ".parcelo-<process>-<serial>", so that it starts with "." and never ends in
+// ".json", whatever the office codes. The same on every host.
+std::string temporary_path(const std::string& path, unsigned long process, unsigned serial);
+
 enum class Stream { kOut, kError };
 
 // Writes UTF-8 `text` to standard output or standard error and flushes it, so that it reads

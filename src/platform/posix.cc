@@ -96,11 +96,8 @@ FileWrite write_in_place(const std::string& path, std::string_view text) {
 // the umask), and records its name for the signal handler. Returns its descriptor, or -1.
 int create_temp(const std::string& path) {
   static unsigned serial = 0;
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp =
-        folder + ".parcelo-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+    const std::string temp = temporary_path(path, getpid(), serial++);
     if (temp.size() >= sizeof pending_temp) return -1;
     SignalsHeld held;
     std::memcpy(pending_temp, temp.c_str(), temp.size() + 1);

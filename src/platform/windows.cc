@@ -148,12 +148,8 @@ FileWrite write_in_place(const std::wstring& target, std::string_view text) {
 // handler. Returns its handle, or INVALID_HANDLE_VALUE.
 HANDLE create_temp(const std::string& path) {
   static unsigned serial = 0;
-  const size_t slash = path.find_last_of("/\\");
-  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name =
-        ".parcelo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
-    pending_temp = host_path(folder + name);
+    pending_temp = host_path(temporary_path(path, GetCurrentProcessId(), serial++));
     // Shared for deletion, so that the console handler can remove it while it is open.
     const HANDLE handle = CreateFileW(pending_temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

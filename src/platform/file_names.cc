@@ -1,3 +1,5 @@
+// The file names the seam decides on, the same on every host.
+
 #include <string>
 
 #include "platform/platform.h"
@@ -15,6 +17,12 @@ bool names_windows_device(std::string_view name) {
   // A digit, or superscript one, two or three in UTF-8, which Windows takes as digits here.
   return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
          number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+std::string temporary_path(const std::string& path, unsigned long process, unsigned serial) {
+  const size_t slash = path.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return folder + ".parcelo-" + std::to_string(process) + "-" + std::to_string(serial);
 }
 
 }  // namespace parcelo::platform
