@@ -5,13 +5,15 @@ PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 TOOL_PACKAGES := cmake make g++ nlohmann-json3-dev
-TEST_PACKAGES := $(TOOL_PACKAGES) libgtest-dev clang-format groff-base
+# dosfstools and fusefat make and mount the FAT32 card that one test writes onto.
+TEST_PACKAGES := $(TOOL_PACKAGES) libgtest-dev clang-format groff-base dosfstools fusefat
 CLANG_PACKAGES := clang libclang-rt-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix
 WINE_PACKAGES := wine64 locales python3
-CROSS_PACKAGES := g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user
-# The target's C and C++ libraries, from which dpkg-shlibdeps reads a cross .deb's dependencies.
-MULTIARCH_PACKAGES := libc6:arm64 libstdc++6:arm64 libc6:armhf libstdc++6:armhf
+CROSS_PACKAGES := g++-aarch64-linux-gnu g++-arm-linux-gnueabi qemu-user
+# The target's C and C++ libraries, from which dpkg-shlibdeps reads the arm64 .deb's dependencies
+# (the 32-bit ARM program is linked statically).
+MULTIARCH_PACKAGES := libc6:arm64 libstdc++6:arm64
 DEB_PACKAGES := dpkg-dev groff-base lintian
 RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(DEB_PACKAGES) \
   $(WINDOWS_PACKAGES)
@@ -37,9 +39,10 @@ help:
 	@echo "make deb            the .deb for this machine, checked by lintian"
 	@echo "make web            dist/parcelo-<version>.html: the tool as one page, offline"
 	@echo "make test-web       the page in headless Chromium against this build"
-	@echo "make release        dist/: archives for Linux x86-64, aarch64, armv7, .debs, Windows .zip, SHA256SUMS"
-	@echo "make check-release  make release again in a fresh clone and compare dist/ byte for byte"
-	@echo "make test-cross     the tests for aarch64 under qemu; armv7 under qemu against this build"
+	@echo "make release        dist/: archives for Linux x86-64, aarch64, armv6, .debs, Windows .zip, SHA256SUMS"
+	@echo "make check-release  make release again in a fresh clone and compare dist/ byte for byte;"
+	@echo "                    its 32-bit ARM archive and .deb under qemu as Pi 1 and Pi 2"
+	@echo "make test-cross     the tests for aarch64 under qemu; the 32-bit ARM program and .deb as Pi 1 and Pi 2"
 	@echo "make test-libcxx    the tool and tests with Clang and libc++"
 	@echo "make sanitize       the tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 	@echo "make fuzz           the fuzz targets (FUZZ_SECONDS=$(FUZZ_SECONDS) each)"
@@ -97,19 +100,22 @@ test-web: build web
 
 check-release: release
 	sh scripts/check-reproducible.sh
+	sh scripts/check-arm32.sh dist/parcelo-*-linux-x86_64.tar.gz dist/parcelo-*-linux-armv6.tar.gz \
+	  dist/parcelo_*_armhf.deb
 
-# The whole suite built for aarch64 and run under qemu; the armv7 build under qemu as a Pi 2's
-# processor, compared with this machine's build case by case.
+# The whole suite built for aarch64 and run under qemu; the 32-bit ARM program and its armhf .deb
+# under qemu as the Pi Zero's and the Pi 2's processors, compared with this machine's build.
 test-cross: build
-	@sh scripts/install-packages.sh $(CROSS_PACKAGES)
+	@sh scripts/install-packages.sh $(CROSS_PACKAGES) $(DEB_PACKAGES)
 	cmake -S . -B build-aarch64 --toolchain cmake/aarch64-linux-gnu.cmake --no-warn-unused-cli \
 	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_STATIC=ON
 	cmake --build build-aarch64 -j $(JOBS)
 	ctest --test-dir build-aarch64 --output-on-failure -j $(JOBS)
-	cmake -S . -B build-armv7 --toolchain cmake/arm-linux-gnueabihf.cmake --no-warn-unused-cli \
-	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_STATIC=ON -DPARCELO_TESTS=OFF
-	cmake --build build-armv7 -j $(JOBS) --target parcelo
-	sh scripts/compare-builds.sh $(BUILD)/parcelo build-armv7/parcelo qemu-arm -cpu cortex-a7
+	cmake -S . -B build-armv6 --toolchain cmake/arm-linux-gnueabi.cmake --no-warn-unused-cli \
+	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
+	cmake --build build-armv6 -j $(JOBS)
+	rm -f build-armv6/parcelo_*.deb && cd build-armv6 && cpack -G DEB >/dev/null
+	sh scripts/check-arm32.sh $(BUILD)/parcelo build-armv6/parcelo build-armv6/parcelo_*_armhf.deb
 
 # As on macOS: Clang with libc++, and GoogleTest built from its source for that library.
 test-libcxx:

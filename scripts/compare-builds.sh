@@ -1,6 +1,6 @@
 #!/bin/sh
 # Usage: compare-builds.sh REFERENCE CANDIDATE [EMULATOR...]
-# Runs two builds of parcelo, the candidate under EMULATOR if given (qemu-arm -cpu cortex-a7),
+# Runs two builds of parcelo, the candidate under EMULATOR if given (qemu-arm -cpu arm1176),
 # on the same cases: the sample, the worked examples, the agency's real list when it is beside
 # the project, a list cut off, an unsafe office code, a missing input, --version and --help.
 # Every exit status, console byte and written file must be the same.

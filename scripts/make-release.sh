@@ -1,8 +1,9 @@
 #!/bin/sh
 # Fills dist/ with the release: a statically linked parcelo for Linux on x86-64, aarch64 and
-# armv7 (a .tar.gz each), a .deb for amd64, arm64 and armhf, the Windows .zip, the page
-# (parcelo-<version>.html), and SHA256SUMS over them. Every time stamp comes from SOURCE_DATE_EPOCH, so that two builds from the same
-# commit give the same bytes.
+# 32-bit ARM from ARMv6 on (a .tar.gz each), a .deb for amd64, arm64 and armhf (every Pi: its
+# program is the static ARMv6 one), the Windows .zip, the page (parcelo-<version>.html), and
+# SHA256SUMS over them. Every time stamp comes from SOURCE_DATE_EPOCH, so that two builds from the
+# same commit give the same bytes.
 set -eu
 : "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH (make release sets it from the last commit)}"
 export SOURCE_DATE_EPOCH
@@ -25,7 +26,7 @@ archive() {
     --numeric-owner --mode=go-w,u+w,a+rX --format=gnu -cf - "$1" | gzip -9n >"dist/$1.tar.gz"
 }
 
-for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake armv7:cmake/arm-linux-gnueabihf.cmake; do
+for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake armv6:cmake/arm-linux-gnueabi.cmake; do
   arch=${target%%:*} toolchain=${target#*:}
   build=build-release/build-$arch
   configure "$build" "$toolchain" -DPARCELO_STATIC=ON
@@ -41,7 +42,7 @@ for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake armv7:cmake/arm-linu
   archive "parcelo-$version-linux-$arch"
 done
 
-for target in amd64: arm64:cmake/aarch64-linux-gnu.cmake armhf:cmake/arm-linux-gnueabihf.cmake; do
+for target in amd64: arm64:cmake/aarch64-linux-gnu.cmake armhf:cmake/arm-linux-gnueabi.cmake; do
   arch=${target%%:*} toolchain=${target#*:}
   build=build-release/deb-$arch
   configure "$build" "$toolchain"
