@@ -35,13 +35,27 @@ void limit(decltype(RLIMIT_AS) resource, long bytes) {
   setrlimit(resource, &value);
 }
 
-// Runs the built parcelo with `args` in this process, which must be a child.
-[[noreturn]] void exec_parcelo(const std::vector<std::string>& args) {
+// The built parcelo, or for a run as another user a copy of it in a folder open to all: the build
+// may lie in a folder that only its owner can enter (root's home, or one from mktemp -d).
+std::string binary_for(unsigned user) {
+  if (user == 0) return PARCELO_BINARY;
+  static const TempDir reachable;  // removed when the tests end
+  const std::string copy = reachable / "parcelo";
+  if (!fs::exists(copy)) {
+    fs::copy_file(PARCELO_BINARY, copy);
+    fs::permissions(copy, fs::perms(0755));
+    fs::permissions(reachable.path(), fs::perms(0755));
+  }
+  return copy;
+}
+
+// Runs `binary` with `args` in this process, which must be a child.
+[[noreturn]] void exec_parcelo(const std::string& binary, const std::vector<std::string>& args) {
   std::vector<std::string> copies;
   std::istringstream emulator(PARCELO_EMULATOR);  // words separated by tabs
   for (std::string word; std::getline(emulator, word, '\t');) copies.push_back(word);
   const size_t tool = copies.size();
-  copies.push_back(PARCELO_BINARY);
+  copies.push_back(binary);
   copies.insert(copies.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : copies) argv.push_back(arg.data());
@@ -69,6 +83,7 @@ ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
 
+  const std::string binary = binary_for(options.user);
   int pipe_ends[2] = {-1, -1};
   if (options.stdout_closed_early && pipe(pipe_ends) != 0) throw std::runtime_error("no pipe");
   std::fflush(nullptr);
@@ -84,7 +99,7 @@ ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions
         (setgid(options.user) != 0 || setuid(options.user) != 0)) {
       _exit(126);
     }
-    exec_parcelo(args);
+    exec_parcelo(binary, args);
   }
   std::string first_line;
   if (options.stdout_closed_early) {  // as `| head -n 1` does
@@ -106,7 +121,7 @@ int start_parcelo(const std::vector<std::string>& args) {
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
-    exec_parcelo(args);
+    exec_parcelo(PARCELO_BINARY, args);
   }
   return pid;
 }
