@@ -15,12 +15,14 @@ CROSS_PACKAGES := g++-aarch64-linux-gnu g++-arm-linux-gnueabi qemu-user
 # (the 32-bit ARM program is linked statically).
 MULTIARCH_PACKAGES := libc6:arm64 libstdc++6:arm64
 DEB_PACKAGES := dpkg-dev groff-base lintian
-RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(DEB_PACKAGES) \
+RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(DEB_PACKAGES) python3 \
   $(WINDOWS_PACKAGES)
 WEB_PACKAGES := emscripten
 # Chromium and a Japanese font for the page's checks and screenshot; unzip for its zip.
 BROWSER_PACKAGES := chromium fonts-ipafont-gothic unzip
 LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
+# The board's check builds the Arduino library 32-bit as well, as on the ESP32.
+BOARD_PACKAGES := g++-i686-linux-gnu
 
 # Every time stamp in the packages and archives is the last commit's, so that they can be built
 # again byte for byte.
@@ -29,7 +31,7 @@ ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
 
-.PHONY: help setup setup-tool build-tool build run test install deb sanitize fuzz memcheck bench \
+.PHONY: help setup setup-tool setup-board build-tool build run test install deb sanitize fuzz memcheck bench \
   windows test-windows package web test-web release check-release test-cross test-libcxx format clean
 
 help:
@@ -60,13 +62,20 @@ setup-tool:
 setup:
 	@sh scripts/install-packages.sh $(TEST_PACKAGES)
 
+# What the board's checks add: the 32-bit compiler, and MicroPython's WebAssembly port from npm
+# (Debian's Node and npm where the machine has no npm).
+setup-board:
+	@sh scripts/install-packages.sh $(BOARD_PACKAGES)
+	@command -v npm >/dev/null || sh scripts/install-packages.sh nodejs npm
+	cd tests/board && npm ci --no-audit --no-fund --silent
+
 # The tool alone, for a quick first run.
 build-tool: setup-tool
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
 	cmake --build $(BUILD) -j $(JOBS) --target parcelo
 
 # Everything: the tool, the tests, the manual pages.
-build: setup
+build: setup setup-board
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -119,7 +128,7 @@ test-cross: build
 	sh scripts/check-arm32.sh $(BUILD)/parcelo build-armv6/parcelo build-armv6/parcelo_*_armhf.deb
 
 # As on macOS: Clang with libc++, and GoogleTest built from its source for that library.
-test-libcxx:
+test-libcxx: setup-board
 	@sh scripts/install-packages.sh $(TOOL_PACKAGES) $(LIBCXX_PACKAGES)
 	CC=clang CXX=clang++ cmake -S . -B build-libcxx -DCMAKE_BUILD_TYPE=Release -DPARCELO_GTEST_FROM_SOURCE=ON \
 	  -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DCMAKE_EXE_LINKER_FLAGS=-stdlib=libc++
@@ -134,7 +143,7 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize: setup
+sanitize: setup setup-board
 	@sh scripts/install-packages.sh $(CLANG_PACKAGES)
 	CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DPARCELO_SANITIZE=address,undefined
@@ -189,7 +198,7 @@ package: build windows
 	sh scripts/check-package.sh $(BUILD) build-windows
 
 format: setup
-	clang-format -i $$(git ls-files '*.cc' '*.h')
+	clang-format -i $$(git ls-files '*.cc' '*.cpp' '*.h')
 
 clean:
 	rm -rf $(BUILD) build-* out

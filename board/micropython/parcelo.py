@@ -1,0 +1,135 @@
+# Reads the files that Parcelo writes (centers.json and one <office>.json per forecast office)
+# on MicroPython and UIFlow 2. Copy this file onto the board, beside your program.
+#
+# Each call reads one file. Codes stay strings, exactly as the files hold them ("010000",
+# never 10000). A call that cannot answer raises parcelo.Error, whose `kind` is one of the
+# texts below, the same as the Arduino library's; no other exception leaves this module.
+import json
+
+FOLDER = "/sd/parcelo"  # UIFlow mounts the microSD card at /sd; "/flash/parcelo" in flash
+
+NO_FILE = "no such file on the card"
+NOT_PARCELO = "not a file that Parcelo wrote"
+TOO_LONG = "a code or name too long"
+NO_MEMORY = "not enough memory"
+BAD_CODE = "not a code"
+
+# Room for a code or a name in UTF-8, as in the Arduino library (terminating NUL included there).
+CODE_SIZE = 16
+NAME_SIZE = 128
+
+
+class Error(Exception):
+    def __init__(self, kind):
+        super().__init__(kind)
+        self.kind = kind
+
+
+def _answers(call):
+    # Too little heap can strike while the answer is built, not only while the file is read.
+    def guarded(*args, **kwargs):
+        try:
+            return call(*args, **kwargs)
+        except MemoryError:
+            raise Error(NO_MEMORY)
+
+    return guarded
+
+
+@_answers
+def centers(folder=FOLDER):
+    """[(code, name)] of every regional centre, in the file's order."""
+    index = _load(folder, "centers", dict)
+    # The tool writes the centres in ascending order of their codes, and a dict keeps no order.
+    return [(_code(code), _name(_member(index[code], "name"))) for code in sorted(index)]
+
+
+@_answers
+def offices(center, folder=FOLDER):
+    """[(code, name)] of every office of the centre `center`; [] for a centre the file lacks."""
+    _check_code(center)
+    index = _load(folder, "centers", dict)
+    if center not in index:
+        return []
+    return [_place(child) for child in _list(_member(index[center], "children"))]
+
+
+@_answers
+def municipalities(office, folder=FOLDER):
+    """[(cityname, areaname, code)] of every municipality of the office, in the file's order;
+    `code` is the primary subdivision's, by which the agency's forecast lists its areas."""
+    _check_code(office)
+    return [_municipality(entry) for entry in _load(folder, office, list)]
+
+
+def area_code(office, cityname, folder=FOLDER):
+    """The primary-subdivision code of the municipality `cityname` of the office: the first
+    entry's where a name repeats, "" where there is none."""
+    for town, _, code in municipalities(office, folder):
+        if town == cityname:
+            return code
+    return ""
+
+
+def _check_code(code):
+    if not isinstance(code, str) or not code or len(code.encode()) >= CODE_SIZE:
+        raise Error(BAD_CODE)
+    for c in "/\\*":
+        if c in code:
+            raise Error(BAD_CODE)
+
+
+def _load(folder, name, kind):
+    try:
+        with open(folder + "/" + name + ".json") as file:
+            value = json.load(file)
+    except OSError:
+        raise Error(NO_FILE)
+    except (ValueError, UnicodeError, RuntimeError):
+        raise Error(NOT_PARCELO)
+    # The tool writes "null" for a list without centres.
+    if value is None and kind is dict:
+        return {}
+    if not isinstance(value, kind):
+        raise Error(NOT_PARCELO)
+    return value
+
+
+def _member(record, key):
+    if not isinstance(record, dict) or key not in record:
+        raise Error(NOT_PARCELO)
+    return record[key]
+
+
+def _list(value):
+    if not isinstance(value, list):
+        raise Error(NOT_PARCELO)
+    return value
+
+
+def _text(value, size):
+    if not isinstance(value, str):
+        raise Error(NOT_PARCELO)
+    if len(value.encode()) >= size:
+        raise Error(TOO_LONG)
+    return value
+
+
+def _code(value):
+    return _text(value, CODE_SIZE)
+
+
+def _name(value):
+    return _text(value, NAME_SIZE)
+
+
+def _place(child):
+    return (_code(_member(child, "code")), _name(_member(child, "name")))
+
+
+def _municipality(entry):
+    return (
+        _name(_member(entry, "cityname")),
+        _name(_member(entry, "areaname")),
+        _code(_member(entry, "code")),
+    )

@@ -1,0 +1,46 @@
+// Stand-in for M5Unified: a screen that keeps the text printed since it was last cleared, and
+// buttons that the test presses, one press per M5.update().
+#pragma once
+
+#include <Arduino.h>
+
+#include <string>
+
+struct IFont {};
+namespace fonts {
+extern const IFont lgfxJapanGothic_16;
+}
+
+class Button {
+ public:
+  bool wasPressed() const { return pressed_; }
+  void set(bool pressed) { pressed_ = pressed; }
+
+ private:
+  bool pressed_ = false;
+};
+
+class Screen : public Print {
+ public:
+  size_t write(uint8_t c) override {
+    text += static_cast<char>(c);
+    return 1;
+  }
+  void clear() { text.clear(); }
+  void setCursor(int, int) {}
+  void setFont(const IFont*) {}
+
+  std::string text;
+};
+
+class M5Unified {
+ public:
+  void begin() {}
+  void update();
+
+  Button BtnA, BtnB, BtnC;
+  Screen Display;
+  std::string presses;  // "A", "B" or "C" per update still to come
+};
+
+extern M5Unified M5;

@@ -1,0 +1,165 @@
+// Runs the board's MicroPython module in the real interpreter (MicroPython's WebAssembly port):
+// every call for every centre, office and municipality of the files the tool wrote from the
+// agency's real list, compared with those files as this script reads them; what each call
+// allocates; the bad-card table that the Arduino check shares; and the example, driven by its
+// buttons. Usage: node micropython_check.mjs TOOL WORK. Exits 77 (skipped) without ../shared.
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const list = path.join(here, "../../../shared/data/area.json");
+const [tool, work] = process.argv.slice(2);
+if (!fs.existsSync(list)) {
+  console.log("skipped: the board's check needs ../shared/data/area.json");
+  process.exit(77);
+}
+const { loadMicroPython } = await import("@micropython/micropython-webassembly-pyscript");
+
+fs.rmSync(work, { recursive: true, force: true });
+fs.mkdirSync(path.join(work, "parcelo"), { recursive: true });
+execFileSync(tool, [list, path.join(work, "parcelo")], { stdio: "ignore" });
+const real = (name) => fs.readFileSync(path.join(work, "parcelo", name));
+
+let output = "";
+const mp = await loadMicroPython({ stdout: (line) => (output += line + "\n") });
+const python = (code) => {
+  output = "";
+  mp.runPython(code);
+  return output;
+};
+for (const file of ["../../board/micropython/parcelo.py",
+                    "../../board/micropython/choose_your_town.py", "M5.py"]) {
+  mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
+}
+mp.FS.mkdir("/sd");
+mp.FS.mkdir("/sd/parcelo");
+for (const name of fs.readdirSync(path.join(work, "parcelo"))) {
+  mp.FS.writeFile("/sd/parcelo/" + name, real(name));
+}
+
+let failures = 0;
+const expect = (ok, what) => {
+  if (!ok && ++failures <= 20) console.log("FAILED: " + what);
+};
+const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
+
+// What the files hold, read here.
+const centres = JSON.parse(real("centers.json"));
+const towns = {};
+for (const centre of Object.values(centres)) {
+  for (const { code } of centre.children) towns[code] = JSON.parse(real(code + ".json"));
+}
+mp.FS.writeFile("/questions.json", JSON.stringify(
+  { centres: Object.keys(centres), towns: Object.entries(towns).map(
+    ([office, entries]) => [office, entries.map((entry) => entry.cityname)]) }));
+
+// Each call with the collector off: what it allocates bounds what it holds at any moment.
+const answers = JSON.parse(python(`
+import gc, json, parcelo
+peaks = {}
+def measured(kind, where, call):
+    gc.collect()
+    gc.disable()
+    before = gc.mem_alloc()
+    answer = call()
+    used = gc.mem_alloc() - before
+    gc.enable()
+    if used > peaks.get(kind, (0, ""))[0]:
+        peaks[kind] = (used, where)
+    return answer
+with open("/questions.json") as file:
+    questions = json.load(file)
+answers = {"centers": measured("centers", "", parcelo.centers), "offices": {}, "towns": {}}
+for centre in questions["centres"]:
+    answers["offices"][centre] = measured("offices", centre, lambda: parcelo.offices(centre))
+for office, names in questions["towns"]:
+    towns = measured("municipalities", office, lambda: parcelo.municipalities(office))
+    codes = [measured("area_code", office + " " + name, lambda: parcelo.area_code(office, name))
+             for name in names]
+    answers["towns"][office] = (towns, codes)
+answers["peaks"] = peaks
+answers["shinjuku"] = parcelo.area_code("130000", "新宿区")
+answers["nowhere"] = parcelo.area_code("130000", "no such town")
+print(json.dumps(answers))
+`));
+
+expect(same(answers.centers, Object.entries(centres).map(([code, c]) => [code, c.name])),
+       "centers() lists every centre");
+for (const [code, centre] of Object.entries(centres)) {
+  expect(same(answers.offices[code], centre.children.map((child) => [child.code, child.name])),
+         "offices of " + code);
+}
+let count = 0;
+for (const [office, entries] of Object.entries(towns)) {
+  const [listed, codes] = answers.towns[office];
+  expect(same(listed, entries.map((e) => [e.cityname, e.areaname, e.code])) && entries.length > 0,
+         "municipalities of " + office);
+  entries.forEach((entry, i) => {
+    const first = entries.find((other) => other.cityname === entry.cityname);
+    expect(codes[i] === first.code, `area_code ${office} ${entry.cityname}: ${codes[i]}`);
+    count++;
+  });
+}
+expect(answers.shinjuku === "130010", "新宿区 is in 130010");
+expect(answers.nowhere === "", 'a town the office lacks has the code ""');
+const bound = 32 * 1024;
+console.log(`${Object.keys(centres).length} centres, ${count} municipalities; ` +
+            "the most one call allocated (gc.mem_alloc(), collector off):");
+for (const [kind, [bytes, where]] of Object.entries(answers.peaks).sort()) {
+  console.log(`  ${kind.padEnd(15)} ${String(bytes).padStart(6)} bytes  ${where}`);
+  expect(bytes <= bound, `${kind} allocates at most ${bound} bytes`);
+}
+
+// The bad-card table, as the Arduino check reads it.
+const expand = (text) => (text ?? "").replace("@300", "x".repeat(300));
+const cards = JSON.parse(fs.readFileSync(path.join(here, "bad_cards.json"), "utf8"));
+cards.forEach((card, row) => {
+  const folder = `/card${row}`;
+  mp.FS.mkdir(folder);
+  if (card.files) mp.FS.mkdir(folder + "/parcelo");
+  for (const [name, what] of Object.entries(card.files ?? {})) {
+    const file = `${folder}/parcelo/${name}`;
+    const original = what.copy || what.half ? real(what.copy ?? what.half) : null;
+    if (what.folder) mp.FS.mkdir(file);
+    if (typeof what === "string") mp.FS.writeFile(file, expand(what));
+    if (what.copy) mp.FS.writeFile(file, original);
+    if (what.half) mp.FS.writeFile(file, original.subarray(0, original.length >> 1));
+  }
+  const [call, ...args] = card.call;
+  const argumentList = [...args.map((a) => JSON.stringify(expand(a))), `folder="${folder}/parcelo"`];
+  let error;
+  try {
+    error = python(`
+try:
+    parcelo.${call}(${argumentList.join(", ")})
+    print("ok")
+except parcelo.Error as error:
+    print(error.kind)
+`).trim();
+  } catch (crash) {
+    error = "crashed: " + crash.message.split("\n").slice(-2).join(" ");
+  }
+  expect(error === card.error, `${card.what}: ${error}`);
+});
+
+// The example with the buttons pressed: the second centre, its second office, its first town.
+const centre = Object.values(centres)[1];
+const office = centre.children[1 % centre.children.length].code;
+const town = towns[office][0];
+const screen = python(`
+import M5, choose_your_town
+M5.presses = "CBCBB"
+try:
+    choose_your_town.main()
+except M5.Done:
+    pass
+print(M5.Lcd.text)
+`);
+expect(screen.startsWith(`${town.cityname}\n${town.areaname} ${town.code}\n` +
+                         `https://www.jma.go.jp/bosai/forecast/data/forecast/${office}.json\n` +
+                         `area.code == "${town.code}"\n`), "the example shows its town, not:\n" + screen);
+
+if (failures > 0) console.log(`${failures} failed`);
+process.exit(failures === 0 ? 0 : 1);
