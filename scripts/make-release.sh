@@ -1,8 +1,8 @@
 #!/bin/sh
 # Fills dist/ with the release: a statically linked parcelo for Linux on x86-64, aarch64 and
 # 32-bit ARM from ARMv6 on (a .tar.gz each), a .deb for amd64, arm64 and armhf (every Pi: its
-# program is the static ARMv6 one), the Windows .zip, the page (parcelo-<version>.html), and
-# SHA256SUMS over them. Every time stamp comes from SOURCE_DATE_EPOCH, so that two builds from the
+# program is the static ARMv6 one), the Windows .zip, the page (parcelo-<version>.html), the
+# board's Arduino library and MicroPython module (a .zip each), and SHA256SUMS over them. Every time stamp comes from SOURCE_DATE_EPOCH, so that two builds from the
 # same commit give the same bytes.
 set -eu
 : "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH (make release sets it from the last commit)}"
@@ -57,6 +57,32 @@ cmake --build build-release/windows -j "$jobs"
 cp build-release/windows/parcelo-*-windows-x64.zip dist/
 
 sh scripts/make-web.sh build-release/web
+
+# The board's code: the Arduino library as the .zip that the Arduino IDE adds ("Add .ZIP
+# Library") and PlatformIO takes in lib_deps, and the MicroPython module with its example.
+# zip FOLDER NAME: dist/NAME.zip from build-release/FOLDER, in name order, each entry with the
+# same time and mode (libarchive's zip would keep each file's access time).
+zip() {
+  python3 - "$1" "dist/$2.zip" <<'EOF'
+import os, sys, time, zipfile
+folder, target = sys.argv[1:]
+stamp = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
+os.chdir("build-release")
+names = sorted(os.path.join(root, name) for root, _, files in os.walk(folder) for name in files)
+with zipfile.ZipFile(os.path.join("..", target), "w") as archive:
+    for name in names:
+        entry = zipfile.ZipInfo(name, stamp)
+        entry.external_attr = 0o644 << 16
+        with open(name, "rb") as file:
+            archive.writestr(entry, file.read(), zipfile.ZIP_DEFLATED, 9)
+EOF
+}
+cp -R board/arduino/Parcelo build-release/Parcelo
+cp LICENSE build-release/Parcelo/
+zip Parcelo "parcelo-arduino-$version"
+mkdir -p "build-release/parcelo-micropython-$version"
+cp board/micropython/*.py LICENSE "build-release/parcelo-micropython-$version/"
+zip "parcelo-micropython-$version" "parcelo-micropython-$version"
 
 (cd dist && sha256sum -- * >SHA256SUMS)
 ls -l dist
