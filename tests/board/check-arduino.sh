@@ -17,15 +17,26 @@ fi
 rm -rf "$work" && mkdir -p "$work/real/parcelo"
 "$tool" "$list" "$work/real/parcelo" >/dev/null
 
+# build PROGRAM COMPILER FLAG... SOURCE...: the library and the stand-ins with the sources.
+build() {
+  program=$1 compiler=$2
+  shift 2
+  "$compiler" -std=gnu++11 -DARDUINO=10819 -Wall -Wextra -Werror \
+    -I "$here/arduino" -I "$library/src" -I "$arduinojson" \
+    "$library/src/Parcelo.cpp" "$here/arduino/stand_ins.cc" "$@" -o "$work/$program"
+}
+
 check() {
   bits=$1 compiler=$2
   shift 2
-  "$compiler" -std=gnu++11 -DARDUINO=10819 -Wall -Wextra -Werror "$@" \
-    -I "$here/arduino" -I "$library/src" -I "$arduinojson" \
-    "$library/src/Parcelo.cpp" "$here/arduino/stand_ins.cc" "$here/arduino_check.cc" \
-    -x c++ "$library/examples/ChooseYourTown/ChooseYourTown.ino" -o "$work/check-$bits"
+  build "check-$bits" "$compiler" "$@" "$here/arduino_check.cc" \
+    -x c++ "$library/examples/ChooseYourTown/ChooseYourTown.ino"
   mkdir -p "$work/scratch-$bits"
   "$work/check-$bits" "$work/real" "$work/scratch-$bits" "$here/bad_cards.json"
+  build "area-code-$bits" "$compiler" "$@" "$here/run_sketch.cc" \
+    -x c++ "$library/examples/AreaCode/AreaCode.ino"
+  screen=$("$work/area-code-$bits" "$work/real")
+  [ "$screen" = "新宿区: 130010" ] || { echo "FAILED: AreaCode shows: $screen"; exit 1; }
 }
 check 64 "$cxx" "$@"
 check 32 i686-linux-gnu-g++ -static

@@ -11,6 +11,21 @@ import { fileURLToPath } from "node:url";
 const here = path.dirname(fileURLToPath(import.meta.url));
 const list = path.join(here, "../../../shared/data/area.json");
 const [tool, work] = process.argv.slice(2);
+
+// Every code block in the README's board sections is one of the short examples, whole.
+const examples = ["../../board/arduino/Parcelo/examples/AreaCode/AreaCode.ino",
+                  "../../board/micropython/area_code.py"]
+  .map((file) => fs.readFileSync(path.join(here, file), "utf8"));
+const readme = fs.readFileSync(path.join(here, "../../README.md"), "utf8");
+const sections = [...readme.matchAll(/^### (?:On the board|ボードで使う)\n([\s\S]*?)(?=^##)/gm)];
+const blocks = sections.flatMap((section) => [...section[1].matchAll(/^```\w*\n([\s\S]*?)^```/gm)]);
+const strays = blocks.filter((block) => !examples.includes(block[1]));
+if (sections.length !== 2 || blocks.length !== 4 || strays.length > 0) {
+  console.log(`FAILED: the README's board sections (${sections.length}) hold ${blocks.length} ` +
+              `code blocks, ${strays.length} of them not an example file:\n` + strays.join("\n"));
+  process.exit(1);
+}
+
 if (!fs.existsSync(list)) {
   console.log("skipped: the board's check needs ../shared/data/area.json");
   process.exit(77);
@@ -29,7 +44,7 @@ const python = (code) => {
   mp.runPython(code);
   return output;
 };
-for (const file of ["../../board/micropython/parcelo.py",
+for (const file of ["../../board/micropython/parcelo.py", "../../board/micropython/area_code.py",
                     "../../board/micropython/choose_your_town.py", "M5.py"]) {
   mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
 }
@@ -160,6 +175,9 @@ print(M5.Lcd.text)
 expect(screen.startsWith(`${town.cityname}\n${town.areaname} ${town.code}\n` +
                          `https://www.jma.go.jp/bosai/forecast/data/forecast/${office}.json\n` +
                          `area.code == "${town.code}"\n`), "the example shows its town, not:\n" + screen);
+
+const shortOne = python("import area_code").trim();
+expect(shortOne === "新宿区: 130010", "area_code.py prints: " + shortOne);
 
 if (failures > 0) console.log(`${failures} failed`);
 process.exit(failures === 0 ? 0 : 1);
