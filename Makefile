@@ -15,11 +15,12 @@ CROSS_PACKAGES := g++-aarch64-linux-gnu g++-arm-linux-gnueabi qemu-user
 # (the 32-bit ARM program is linked statically).
 MULTIARCH_PACKAGES := libc6:arm64 libstdc++6:arm64
 DEB_PACKAGES := dpkg-dev groff-base lintian
-RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(DEB_PACKAGES) python3 \
-  $(WINDOWS_PACKAGES)
+RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(DEB_PACKAGES) \
+  $(WINDOWS_PACKAGES) python3
 WEB_PACKAGES := emscripten
-# Chromium and a Japanese font for the page's checks and screenshot; unzip for its zip.
-BROWSER_PACKAGES := chromium fonts-ipafont-gothic unzip
+# The three engines the page is checked in (Chromium; Firefox; WebKit's MiniBrowser through its
+# WebDriver, in a virtual display), a Japanese font for its screenshots, unzip for its zips.
+BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb fonts-ipafont-gothic unzip
 LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
 # The board's check builds the Arduino library 32-bit as well, as on the ESP32.
 BOARD_PACKAGES := g++-i686-linux-gnu
@@ -31,8 +32,9 @@ ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
 
-.PHONY: help setup setup-tool setup-board build-tool build run test install deb sanitize fuzz memcheck bench \
-  windows test-windows package web test-web release check-release test-cross test-libcxx format clean
+.PHONY: help setup setup-tool setup-board build-tool build run test install deb sanitize fuzz \
+  memcheck bench windows test-windows package web test-web release check-release test-cross \
+  test-libcxx format clean
 
 help:
 	@echo "make run            build the tool and run it on the shipped sample"
@@ -40,8 +42,9 @@ help:
 	@echo "make install        install the tool, manual pages, LICENSE and README (PREFIX=$(PREFIX), DESTDIR)"
 	@echo "make deb            the .deb for this machine, checked by lintian"
 	@echo "make web            dist/parcelo-<version>.html: the tool as one page, offline"
-	@echo "make test-web       the page in headless Chromium against this build"
-	@echo "make release        dist/: archives for Linux x86-64, aarch64, armv6, .debs, Windows .zip, SHA256SUMS"
+	@echo "make test-web       the page in Chromium, Firefox and WebKit against this build"
+	@echo "make release        dist/: archives for Linux x86-64, aarch64, armv6, .debs, Windows .zip,"
+	@echo "                    the board's Arduino and MicroPython .zip files, SHA256SUMS"
 	@echo "make check-release  make release again in a fresh clone and compare dist/ byte for byte;"
 	@echo "                    its 32-bit ARM archive and .deb under qemu as Pi 1 and Pi 2"
 	@echo "make test-cross     the tests for aarch64 under qemu; the 32-bit ARM program and .deb"
@@ -102,11 +105,13 @@ web: setup-tool
 	@sh scripts/install-packages.sh $(WEB_PACKAGES)
 	sh scripts/make-web.sh build-web
 
-# The page in Debian's headless Chromium, opened from file://, against this machine's build.
+# The page opened from file:// in Chromium, Firefox and WebKit, against this machine's build;
+# SCREENSHOTS=docs also takes the README's two pictures.
 test-web: build web
 	@sh scripts/install-packages.sh $(BROWSER_PACKAGES)
 	cd scripts/web-check && npm ci --no-audit --no-fund
-	node scripts/web-check/check_page.mjs dist/parcelo-*.html $(BUILD)/parcelo .
+	xvfb-run -a node scripts/web-check/check_page.mjs dist/parcelo-*.html $(BUILD)/parcelo . \
+	  $(SCREENSHOTS)
 
 check-release: release
 	sh scripts/check-reproducible.sh

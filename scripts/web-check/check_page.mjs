@@ -1,55 +1,70 @@
-// Opens the built page from file:// in Debian's headless Chromium and checks it against the
-// Linux build, byte for byte: through parcelo.split on the real list, the sample, a list cut off,
-// an unsafe office code and a list that runs out of memory; then once as a person would, with
-// the file input and the save button, on the real list (screenshot) and on the list too large.
+// Opens the built page from file:// in Chromium, Firefox and WebKit and checks it against the
+// Linux build. In all three, byte for byte through parcelo.split: the real list, the sample, a
+// list cut off, an unsafe office code and a list that runs out of memory. In Chromium and
+// Firefox, also as people use it: the file input by keyboard, the outcome line, the zip, drag
+// and drop, the finder for every municipality, saving just a town's two files, an audit by
+// axe-core in each state, the tab order with visible focus, and a phone's width.
 //
-// Usage: node check_page.mjs PAGE LINUX_BINARY PROJECT_DIR [SCREENSHOT]
-import { spawnSync } from "node:child_process";
+// Usage: node check_page.mjs PAGE LINUX_BINARY PROJECT_DIR [SCREENSHOT_FOLDER]
+// WebKit's MiniBrowser needs a display: make test-web runs this under xvfb-run.
+import { spawn, spawnSync } from "node:child_process";
 import fs from "node:fs";
+import { createRequire } from "node:module";
+import net from "node:net";
 import os from "node:os";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
+import { Builder, By } from "selenium-webdriver";
 
-const [page_path, linux_binary, project, screenshot] = process.argv.slice(2);
+const [pagePath, linuxBinary, project, screenshots] = process.argv.slice(2);
+const url = pathToFileURL(path.resolve(pagePath)).href;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "parcelo-page-"));
-const real = path.join(project, "..", "shared", "data", "area.json");
+const realPath = path.join(project, "..", "shared", "data", "area.json");
+const real = fs.existsSync(realPath) ? fs.readFileSync(realPath) : null;
 const sample = fs.readFileSync(path.join(project, "data", "sample-area.json"));
+const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
+const written = " を生成しました。";
 
 // A centre with 3 million children: its index does not fit under the page's memory ceiling.
-function too_large() {
-  return Buffer.from('{"centers": {"1": {"name": "c", "children": [' +
-                     Array(3000000).fill('"1"').join(",") + ']}}, "offices": {}}');
-}
-
+const tooLarge = Buffer.from('{"centers": {"1": {"name": "c", "children": [' +
+                             Array(3000000).fill('"1"').join(",") + ']}}, "offices": {}}');
+const cutOff = sample.subarray(0, 1500);
 const cases = [
   ["the sample", sample],
-  ["a list cut off", sample.subarray(0, 1500)],
+  ["a list cut off", cutOff],
   ['an office code "../x"', Buffer.from('{"centers": {}, "offices": {"0": {}, "../x": {}}}')],
-  ["a list too large for the memory ceiling", too_large(), 512],
+  ["a list too large for the memory ceiling", tooLarge, 512],
 ];
-if (fs.existsSync(real)) cases.unshift(["the agency's real list", fs.readFileSync(real)]);
+if (real) cases.unshift(["the agency's real list", real]);
 else console.log("skip - the agency's real list: ../shared/data/area.json is absent");
 
 // The Linux build on `bytes`, as "parcelo area.json out" in a folder of its own, under an
-// address-space limit of `limit_mib` when given (the page's own memory ceiling).
-function linux(bytes, limit_mib) {
+// address-space limit of `limitMib` when given (the page's own memory ceiling). Its files are
+// those its report lines name, in that order, and they must be all that the folder holds.
+const linuxRuns = new Map();
+function linux(bytes, limitMib) {
+  if (linuxRuns.has(bytes)) return linuxRuns.get(bytes);
   const folder = fs.mkdtempSync(path.join(work, "linux-"));
   fs.writeFileSync(path.join(folder, "area.json"), bytes);
   fs.mkdirSync(path.join(folder, "out"));
-  const command = (limit_mib ? `ulimit -v ${limit_mib * 1024}; ` : "") +
-                  `exec -a parcelo "$0" area.json out`;
-  const r = spawnSync("bash", ["-c", command, path.resolve(linux_binary)], { cwd: folder });
-  const files = r.stdout.toString().split("\n").filter(l => l.endsWith(" を生成しました。"))
-    .map(l => l.slice(0, -" を生成しました。".length))
+  const command = (limitMib ? `ulimit -v ${limitMib * 1024}; ` : "") + 'exec -a parcelo "$0" area.json out';
+  const r = spawnSync("bash", ["-c", command, path.resolve(linuxBinary)], { cwd: folder });
+  const stdout = r.stdout.toString();
+  const files = stdout.split("\n").filter(l => l.endsWith(written)).map(l => l.slice(0, -written.length))
     .map(p => ({ name: path.basename(p), bytes: fs.readFileSync(path.join(folder, p)) }));
-  return { status: r.status, stdout: r.stdout.toString(), stderr: r.stderr.toString(), files };
+  if (fs.readdirSync(path.join(folder, "out")).length !== files.length) throw new Error("unreported files");
+  const run = { status: r.status, stdout, stderr: r.stderr.toString(), files };
+  linuxRuns.set(bytes, run);
+  return run;
 }
 
 function differences(page, want) {
   const problems = [];
   for (const key of ["status", "stdout", "stderr"]) {
-    if (page[key] !== want[key]) problems.push(`${key}: ${JSON.stringify(page[key]).slice(0, 300)}, Linux ${JSON.stringify(want[key]).slice(0, 300)}`);
+    if (page[key] !== want[key]) {
+      problems.push(`${key}: ${JSON.stringify(page[key]).slice(0, 300)}, Linux ${JSON.stringify(want[key]).slice(0, 300)}`);
+    }
   }
   const names = f => f.map(x => x.name).join(" ");
   if (names(page.files) !== names(want.files)) problems.push(`files ${names(page.files)}, Linux ${names(want.files)}`);
@@ -59,79 +74,312 @@ function differences(page, want) {
   return problems;
 }
 
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         `--user-data-dir=${path.join(work, "profile")}`],
-});
 let passed = 0, failed = 0;
 function report(name, problems) {
   console.log((problems.length ? "FAIL - " : "ok - ") + name);
-  for (const p of problems) console.log("    " + p);
+  for (const p of problems.slice(0, 10)) console.log("    " + p);
   problems.length ? ++failed : ++passed;
 }
+const expect = (ok, problem) => (ok ? [] : [problem]);
 
-try {
+// In the page: bytes as base64 and back, in pieces small enough for String.fromCharCode.
+function inPage() {
+  window.toBase64 = bytes => {
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 32768) text += String.fromCharCode(...bytes.subarray(i, i + 32768));
+    return btoa(text);
+  };
+  window.fromBase64 = text => Uint8Array.from(atob(text), c => c.charCodeAt(0));
+}
+async function splitInPage(b64) {
+  const r = await parcelo.split(fromBase64(b64));
+  return { ...r, files: r.files.map(f => ({ name: f.name, bytes: toBase64(f.bytes) })) };
+}
+
+// Each engine opens the page and evaluates a function in it; Chromium and Firefox also give
+// puppeteer's page, for the checks made as a person.
+const chromiumFlags = ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                       "--disable-background-networking", "--disable-component-update", "--disable-sync"];
+async function puppeteerEngine(name, options) {
+  const browser = await puppeteer.launch({ headless: true, ...options });
   const page = await browser.newPage();
-  await page.setViewport({ width: 900, height: 1000 });
   const requests = [];
   page.on("request", r => requests.push(r.url()));
-  await page.goto(pathToFileURL(path.resolve(page_path)).href);
-  for (const [name, bytes, limit_mib] of cases) {
-    const got = await page.evaluate(async b64 => {
-      const bytes = Uint8Array.from(atob(b64), c => c.charCodeAt(0));
-      const r = await parcelo.split(bytes);
-      const base64 = b => btoa(Array.from(b, c => String.fromCharCode(c)).join(""));
-      return { ...r, files: r.files.map(f => ({ name: f.name, bytes: base64(f.bytes) })) };
-    }, bytes.toString("base64"));
-    report(`${name}: the same as the Linux build`, differences(got, linux(bytes, limit_mib)));
-  }
+  return {
+    name, page, requests,
+    evaluate: (fn, arg) => page.evaluate(fn, arg),
+    open: async () => {
+      const started = Date.now();
+      await page.goto(url);
+      await page.waitForFunction(() => typeof parcelo === "object");
+      const took = Date.now() - started;
+      await page.evaluate(inPage);
+      return took;
+    },
+    close: () => browser.close(),
+  };
+}
 
-  // As a person: choose the file, wait for the table, save the zip, unpack it.
-  const downloads = path.join(work, "downloads");
-  const cdp = await page.createCDPSession();
-  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
-  const input = await page.$("#pick");
-  if (fs.existsSync(real)) {
-    const started = Date.now();
-    await input.uploadFile(real);
-    await page.waitForSelector("#files:not([hidden])", { timeout: 30000 });
-    const took = Date.now() - started;
-    const rows = await page.$$eval("#files tbody tr", rows => rows.length);
-    if (screenshot) await page.screenshot({ path: screenshot });
-    await page.click("#save");
-    const zip = path.join(downloads, "parcelo-files.zip");
-    for (let i = 0; i < 100 && !fs.existsSync(zip); ++i) await new Promise(r => setTimeout(r, 100));
-    const unpacked = path.join(work, "unpacked");
-    const unzip = spawnSync("unzip", ["-q", zip, "-d", unpacked]);
-    const want = linux(fs.readFileSync(real));
-    const problems = [];
-    if (unzip.status !== 0) problems.push("the zip does not unpack: " + unzip.stderr);
-    else for (const f of want.files) {
-      const file = path.join(unpacked, f.name);
-      if (!fs.existsSync(file) || !fs.readFileSync(file).equals(f.bytes)) problems.push(`${f.name} differs`);
+async function freePort() {
+  const server = net.createServer().listen(0, "127.0.0.1");
+  await new Promise(r => server.once("listening", r));
+  const { port } = server.address();
+  await new Promise(r => server.close(r));
+  return port;
+}
+
+async function webkitEngine() {
+  const port = await freePort();
+  const server = spawn("WebKitWebDriver", [`--port=${port}`], { stdio: "ignore" });
+  const capabilities = {
+    browserName: "MiniBrowser",
+    "webkitgtk:browserOptions": { binary: "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser",
+                                  args: ["--automation"] },
+  };
+  let driver;
+  for (let tries = 0; !driver; ++tries) {
+    try {
+      driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities(capabilities).build();
+    } catch (e) {
+      if (tries > 50) throw e;
+      await new Promise(r => setTimeout(r, 200));
     }
-    if (problems.length === 0 && fs.readdirSync(unpacked).length !== want.files.length) problems.push("extra files in the zip");
-    if (rows !== want.files.length) problems.push(`${rows} rows in the table`);
-    report(`the real list through the file input: ${rows} files in ${took} ms, the zip equal to the Linux build's`, problems);
   }
-  const large = path.join(work, "too-large.json");
-  fs.writeFileSync(large, too_large());
-  await input.uploadFile(large);
-  await page.waitForSelector("#console.failed", { timeout: 60000 });
-  const shown = await page.$eval("#console", e => e.textContent);
-  const save_hidden = await page.$eval("#save", e => e.hidden);
-  const table_hidden = await page.$eval("#files", e => e.hidden);
-  report("a list too large through the file input: the message, no table, no zip",
-         [...(shown.endsWith("メモリが不足しています。\n") ? [] : [`shown: ${shown.slice(-200)}`]),
-          ...(save_hidden && table_hidden ? [] : ["the zip or the table is still offered"])]);
-  const outside = requests.filter(u => !u.startsWith("file:") && !u.startsWith("data:") && !u.startsWith("blob:"));
-  report("the page asks for nothing from anywhere", outside.map(u => "requested " + u));
+  await driver.manage().setTimeouts({ script: 120000 });
+  const evaluate = (fn, arg) => driver.executeAsyncScript(
+    `const done = arguments[arguments.length - 1];
+     Promise.resolve((${fn})(arguments[0])).then(done, e => done({ thrown: String(e) }));`, arg);
+  return {
+    name: "WebKit", driver, evaluate,
+    open: async () => {
+      const started = Date.now();
+      await driver.get(url);
+      await driver.wait(() => driver.executeScript("return typeof parcelo === 'object'"), 30000);
+      const took = Date.now() - started;
+      await evaluate(inPage);
+      return took;
+    },
+    close: async () => {
+      await driver.quit();
+      server.kill();
+    },
+  };
+}
+
+// Every run through parcelo.split, compared with the Linux build.
+async function checkBytes(engine) {
+  for (const [name, bytes, limitMib] of cases) {
+    const got = await engine.evaluate(splitInPage, bytes.toString("base64"));
+    report(`${engine.name}: ${name}: the same as the Linux build`, differences(got, linux(bytes, limitMib)));
+  }
+}
+
+// The checks made as a person, in Chromium and Firefox.
+async function axe(engine, state) {
+  await engine.page.evaluate(axeSource);
+  const violations = await engine.page.evaluate(async () =>
+    (await axe.run()).violations.map(v => `${v.id} (${v.impact}): ${v.nodes.length} nodes`));
+  report(`${engine.name}: axe-core finds nothing ${state}`, violations);
+}
+
+// The zip the page saves when `press` is done, caught as the link that would download it.
+async function saved(page, press) {
+  await page.evaluate(() => {
+    window.saved = [];
+    HTMLAnchorElement.prototype.click = function () {
+      window.saved.push(fetch(this.href).then(r => r.arrayBuffer())
+        .then(b => ({ name: this.download, bytes: toBase64(new Uint8Array(b)) })));
+    };
+  });
+  await press();
+  await page.waitForFunction(() => window.saved.length > 0);
+  const zip = await page.evaluate(() => window.saved[0]);
+  const file = path.join(fs.mkdtempSync(path.join(work, "zip-")), zip.name);
+  fs.writeFileSync(file, Buffer.from(zip.bytes, "base64"));
+  const folder = file + ".d";
+  const unzip = spawnSync("unzip", ["-q", file, "-d", folder]);
+  if (unzip.status !== 0) return { name: zip.name, files: null };
+  return { name: zip.name, files: fs.readdirSync(folder).sort().map(n => ({ name: n, bytes: fs.readFileSync(path.join(folder, n)) })) };
+}
+
+function sameFiles(got, want) {
+  const names = f => f.map(x => x.name).sort().join(" ");
+  if (!got) return ["the zip does not unpack"];
+  if (names(got) !== names(want)) return [`the zip holds ${names(got)}, not ${names(want)}`];
+  return want.filter(w => !got.find(g => g.name === w.name).bytes.equals(w.bytes)).map(w => `${w.name} differs`);
+}
+
+// Presses Tab `count` times and gives, per stop, the element and whether its focus shows. It
+// stops where the focus leaves the page (the browser's own controls come next).
+async function tabStops(page, count) {
+  const stops = [];
+  for (let i = 0; i < count && !stops.at(-1)?.body; ++i) {
+    await page.keyboard.press("Tab");
+    stops.push(await page.evaluate(() => {
+      const e = document.activeElement, style = getComputedStyle(e);
+      return { what: e.id || `${e.tagName.toLowerCase()}:${e.textContent.trim().slice(0, 24)}`,
+               shows: style.outlineStyle !== "none" && parseFloat(style.outlineWidth) >= 2,
+               outline: `${style.outlineStyle} ${style.outlineWidth}`, body: e === document.body };
+    }));
+  }
+  return stops;
+}
+
+async function drop(page, bytes) {
+  await page.evaluate(b64 => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([fromBase64(b64)], "area.json", { type: "application/json" }));
+    document.getElementById("drop").dispatchEvent(
+      new DragEvent("drop", { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, bytes.toString("base64"));
+}
+
+const shown = (page, id) => page.$eval("#" + id, e => !e.hidden && !e.closest("[hidden]"));
+const text = (page, id) => page.$eval("#" + id, e => e.textContent);
+
+async function checkAsAPerson(engine, times) {
+  const { page } = engine;
+  await page.setViewport({ width: 900, height: 1000 });
+  await axe(engine, "before a run");
+  const first = await tabStops(page, 1);
+  report(`${engine.name}: the first Tab reaches the file input, its focus visible`,
+         expect(first[0].what === "pick" && first[0].shows, JSON.stringify(first)));
+  if (!real) return;
+
+  // The real list, chosen by keyboard where the browser lets a test answer the file chooser.
+  const want = linux(real);
+  const started = Date.now();
+  try {
+    const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), page.keyboard.press("Enter")]);
+    await chooser.accept([realPath]);
+  } catch {
+    console.log(`    ${engine.name}: no file chooser for the keyboard here; the file goes in through the input`);
+    await (await page.$("#pick")).uploadFile(realPath);
+  }
+  await page.waitForSelector("#summary:not([hidden])", { timeout: 60000 });
+  times.push(`${engine.name}: the real list to the outcome line in ${Date.now() - started} ms`);
+  const bytes = want.files.reduce((n, f) => n + f.bytes.length, 0);
+  const line = `${want.files.length} ファイル、${bytes.toLocaleString("en")} バイトを書き出しました。`;
+  const rows = await page.$$eval("#files tbody tr", r => r.map(row => row.cells[0].textContent));
+  report(`${engine.name}: the outcome first: "${line}", the save button, the transcript folded`, [
+    ...expect((await text(page, "summary")).startsWith(line), "summary: " + await text(page, "summary")),
+    ...expect(await shown(page, "save"), "no save button"),
+    ...expect(!(await page.$eval("#transcript", e => e.open)), "the transcript is open"),
+    ...expect(await text(page, "console") === want.stdout, "the transcript is not the tool's output"),
+    ...expect(rows.join(" ") === want.files.map(f => f.name).join(" "), "the table: " + rows.join(" ")),
+  ]);
+  if (screenshots && engine.name === "Chromium") await page.screenshot({ path: path.join(screenshots, "web-outcome.png") });
+  const all = await saved(page, () => page.click("#save"));
+  report(`${engine.name}: "save all" gives parcelo-files.zip, the Linux build's ${want.files.length} files`,
+         [...expect(all.name === "parcelo-files.zip", all.name), ...sameFiles(all.files, want.files)]);
+  await axe(engine, "after a whole run");
+
+  // The finder, for every municipality, against what the Linux build's files hold.
+  const decode = f => JSON.parse(f.bytes.toString());
+  const offices = new Map(Object.values(decode(want.files[0])).flatMap(c => c.children.map(o => [o.code, o.name])));
+  const towns = want.files.slice(1).flatMap(f => decode(f).map(e =>
+    [e.cityname, `${e.areaname} ${e.code}`, `${offices.get(f.name.slice(0, -5))} ${f.name.slice(0, -5)}`,
+     `centers.json ${f.name}`].join("\t")));
+  const found = await page.evaluate(names => names.map(name => {
+    const field = document.getElementById("find");
+    field.value = name;
+    field.dispatchEvent(new Event("input"));
+    return [...document.querySelectorAll("#matches li")].map(li => li.dataset.text);
+  }), towns.map(t => t.split("\t")[0]));
+  report(`${engine.name}: the finder gives each of ${towns.length} municipalities its area, office and files`,
+         towns.filter((t, i) => !found[i].includes(t)).map(t => "missing: " + t.replaceAll("\t", " | ")));
+
+  // "新宿" typed from the keyboard; then Tab to its buttons and save just its two files.
+  await page.evaluate(() => { document.getElementById("find").value = ""; });
+  await page.focus("#find");
+  await page.keyboard.type("新宿");
+  await page.waitForFunction(() => document.querySelectorAll("#matches li").length > 0);
+  const shinjuku = await page.$eval("#matches li", li => li.dataset.text);
+  report(`${engine.name}: "新宿" gives 新宿区, 東京地方 130010, 東京都 130000`,
+         expect(shinjuku === "新宿区\t東京地方 130010\t東京都 130000\tcenters.json 130000.json", shinjuku));
+  if (screenshots && engine.name === "Chromium") await (await page.$("#finder")).screenshot({ path: path.join(screenshots, "web-finder.png") });
+  const stops = await tabStops(page, 1);
+  const two = await saved(page, () => page.keyboard.press("Enter"));
+  const tokyo = want.files.filter(f => f.name === "centers.json" || f.name === "130000.json");
+  report(`${engine.name}: Tab from the finder reaches "save these 2 files"; Enter saves just them`, [
+    ...expect(stops[0].what.startsWith("button:この 2 ファイル") && stops[0].shows, JSON.stringify(stops)),
+    ...expect(two.name === "parcelo-130000.zip", two.name), ...sameFiles(two.files, tokyo)]);
+  await axe(engine, "with the finder showing results");
+  await page.keyboard.down("Shift");
+  const back = await tabStops(page, 8);
+  await page.keyboard.up("Shift");
+  report(`${engine.name}: every control takes the focus from the keyboard, visibly`, [
+    ...["find", "save", "pick"].filter(id => !back.some(s => s.what === id)).map(id => `Shift+Tab never reaches #${id}`),
+    ...back.filter(s => !s.shows && !s.body).map(s => `no visible focus on ${s.what} (outline ${s.outline})`)]);
+
+  // A phone's width, with everything open.
+  await page.setViewport({ width: 390, height: 844 });
+  await page.evaluate(() => document.querySelectorAll("details").forEach(d => { d.open = true; }));
+  const widths = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+  report(`${engine.name}: at 390 px nothing scrolls sideways`, expect(widths[0] <= widths[1], `${widths[0]} px wide in ${widths[1]}`));
+  await page.setViewport({ width: 900, height: 1000 });
+
+  // Drag and drop: the sample, then a list cut off; the failure says what it means.
+  await drop(page, sample);
+  await page.waitForFunction(() => document.getElementById("summary").textContent.startsWith("4 ファイル"));
+  await drop(page, cutOff);
+  await page.waitForSelector("#failure:not([hidden])");
+  report(`${engine.name}: a dropped list is split; a dropped list cut off says so, and offers no zip`, [
+    ...expect((await text(page, "failure")).startsWith("このファイルは JSON ではないか、途中で切れています。"), await text(page, "failure")),
+    ...expect(await text(page, "console") === linux(cutOff).stdout + linux(cutOff).stderr,
+              "the transcript: " + await text(page, "console")),
+    ...expect(!(await shown(page, "save")) && !(await shown(page, "finder")), "a zip or the finder is still offered")]);
+  await axe(engine, "after a failure");
+
+  await (await page.$("#pick")).uploadFile(path.join(work, "too-large.json"));
+  await page.waitForFunction(() => document.getElementById("console").textContent.endsWith("メモリが不足しています。\n"), { timeout: 120000 });
+  report(`${engine.name}: a list too large through the file input: the sentence, the message, no zip`, [
+    ...expect((await text(page, "failure")).startsWith("このページで扱うには大きすぎる"), await text(page, "failure")),
+    ...expect(!(await shown(page, "save")) && !(await shown(page, "listing")), "the zip or the table is still offered")]);
+  const outside = engine.requests.filter(u => !/^(file|data|blob):/.test(u));
+  report(`${engine.name}: the page asks for nothing from anywhere`, outside.map(u => "requested " + u));
+}
+
+async function checkWebKitTiming(engine, times) {
+  if (!real) return;
+  const started = Date.now();
+  await engine.driver.findElement(By.id("pick")).sendKeys(path.resolve(realPath));
+  await engine.driver.wait(() => engine.driver.executeScript("return !document.getElementById('summary').hidden"), 60000);
+  times.push(`${engine.name}: the real list to the outcome line in ${Date.now() - started} ms`);
+}
+
+fs.writeFileSync(path.join(work, "too-large.json"), tooLarge);
+const size = fs.statSync(pagePath).size;
+report(`the page is one file of ${size.toLocaleString("en")} bytes, under 500 KB`, expect(size < 500000, `${size} bytes`));
+const engines = [
+  ["Chromium", () => puppeteerEngine("Chromium", {
+    executablePath: "/usr/bin/chromium", args: [...chromiumFlags, `--user-data-dir=${path.join(work, "chromium")}`] })],
+  ["Firefox", () => puppeteerEngine("Firefox", {
+    browser: "firefox", protocol: "webDriverBiDi", executablePath: "/usr/bin/firefox-esr",
+    userDataDir: path.join(work, "firefox") })],
+  ["WebKit", webkitEngine],
+];
+const times = [];
+try {
+  for (const [name, start] of engines) {
+    const engine = await start();
+    try {
+      times.push(`${name}: opened and ready in ${await engine.open()} ms`);
+      await checkBytes(engine);
+      if (engine.page) {
+        await engine.open();
+        await checkAsAPerson(engine, times);
+      } else {
+        await engine.open();
+        await checkWebKitTiming(engine, times);
+      }
+    } finally {
+      await engine.close();
+    }
+  }
 } finally {
-  await browser.close();
   fs.rmSync(work, { recursive: true, force: true });
 }
+for (const t of times) console.log("time - " + t);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);
