@@ -86,7 +86,7 @@ void refuse_office_code(std::string_view code) {
 bool write_office_files(const AreaTables& tables, const std::string& folder) {
   const auto write = [&](const std::string& code, const json& file) {
     const platform::FileWrite result = write_json_file(folder + "/" + code + ".json", file);
-    if (result == platform::FileWrite::kWrittenByThisRun) refuse_office_code(code);
+    if (result == platform::FileWrite::kRefusedOwnFile) refuse_office_code(code);
     return result == platform::FileWrite::kWritten;
   };
   return for_each_office_file(tables, write, refuse_office_code);

@@ -17,7 +17,7 @@ std::string serialise(const nlohmann::json& value);
 // never through a link, a FIFO, a device or a folder standing at `path`) as UTF-8 JSON indented
 // by four spaces, without a line end after the last character, then reports the path on
 // standard output. On kCannotOpen or kCannotWrite it reports that on standard error instead;
-// on kWrittenByThisRun it reports nothing, for the caller names what was refused. Whatever
+// on kRefusedOwnFile it reports nothing, for the caller names what was refused. Whatever
 // fails, nothing is left at `path` or beside it.
 platform::FileWrite write_json_file(const std::string& path, const nlohmann::json& value);
 

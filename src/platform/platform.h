@@ -16,7 +16,8 @@ namespace parcelo::platform {
 // Readies the process for a run: a reader that goes away (SIGPIPE) or a file-size limit
 // (SIGXFSZ) turn into failed writes instead of ending the process, and an interrupted run
 // (Ctrl-C, SIGTERM, SIGHUP; a console's close on Windows) first removes the temporary file of
-// write_whole_file, then ends as the signal would.
+// write_whole_file, then ends as the signal would. A signal ignored from the start (nohup)
+// stays ignored.
 void prepare_process();
 
 // Returns the command-line arguments as UTF-8, argument 0 first.
@@ -30,22 +31,26 @@ bool open_for_reading(const std::string& path, std::ifstream& stream);
 std::uintmax_t file_size(const std::string& path);
 
 enum class FileWrite {
-  kWritten,           // the whole text stands at the path
-  kCannotOpen,        // nothing was written: what stands at the path is not a file to replace
-  kCannotWrite,       // writing failed (a full disk, a file-size limit); nothing was left
-  kWrittenByThisRun,  // the path names a file this process wrote (the file system merged names)
+  kWritten,         // the whole text stands at the path
+  kCannotOpen,      // what stands at the path is not a file to replace, or no file could be made
+                    // or renamed there: the path holds what it held
+  kCannotWrite,     // writing failed (a full disk, a file-size limit)
+  kRefusedOwnFile,  // refused, nothing written: the path names a file this process wrote (the
+                    // file system merged two names)
 };
 
 // Writes `text` in text mode (a line feed becomes the host's line end) as the whole file at
 // `path`, so that a reader sees, at any moment, the old file or the whole new one: it is written
-// to a temporary file in the same folder (a name starting with "." and not ending in ".json"),
-// then renamed over `path`. Decides by what stands at `path`, without opening it: nothing, or a
-// regular file the user may write (its permission bits carry over; other hard links keep the
-// old content) is replaced; a file the user may not write, a link, a folder, a FIFO, a socket
-// or a device gives kCannotOpen, and a file this process wrote gives kWrittenByThisRun, both
-// with nothing written. Where the folder lets no file be created but holds a writable file at
-// `path` with no other link, that file is written in place. On every failure the temporary file
-// is removed. No fsync: a power cut is not guarded against.
+// to a temporary file in the same folder (temporary_path), then renamed over `path`. Decides by
+// what stands at `path`, without opening it: nothing, or a regular file the user may write (its
+// permission bits carry over; other hard links keep the old content) is replaced; a file the
+// user may not write, a link, a folder, a FIFO, a socket or a device gives kCannotOpen, and a
+// file this process wrote gives kRefusedOwnFile, both with nothing written. Where the folder
+// lets no file be created but holds a writable file at `path` with no other link, that file is
+// written in place; if that write fails, the file is removed where the folder lets it, and
+// otherwise stays partial. On every other failure the temporary file is removed, unless the
+// folder stopped letting files be removed meanwhile. No fsync: a power cut is not guarded
+// against. The policy is in whole_file.cc, over the host's primitives (file_host.h).
 FileWrite write_whole_file(const std::string& path, std::string_view text);
 
 // Returns true when Windows would open a device for a file named `name` plus an extension: CON,

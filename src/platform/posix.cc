@@ -5,11 +5,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
-#include <set>
 #include <string>
-#include <tuple>
 
+#include "platform/file_host.h"
 #include "platform/platform.h"
 
 namespace parcelo::platform {
@@ -21,19 +21,18 @@ namespace {
 char pending_temp[PATH_MAX + 32];
 volatile sig_atomic_t has_pending_temp = 0;
 
-// Every file this process wrote, as it left it. Besides device and inode, its size and time of
-// change: another process may replace the file, and its inode number then comes back on a new
-// file, which is not this run's.
-using FileIdentity = std::tuple<dev_t, ino_t, off_t, time_t, long>;
-std::set<FileIdentity> written_by_this_run;
-
 FileIdentity identity_of(const struct stat& file) {
 #ifdef __APPLE__  // the same time under the name macOS gives it
   const timespec& modified = file.st_mtimespec;
 #else
   const timespec& modified = file.st_mtim;
 #endif
-  return {file.st_dev, file.st_ino, file.st_size, modified.tv_sec, modified.tv_nsec};
+  FileIdentity identity;
+  identity.parts = {
+      static_cast<std::uint64_t>(file.st_dev), static_cast<std::uint64_t>(file.st_ino),
+      static_cast<std::uint64_t>(file.st_size), static_cast<std::uint64_t>(modified.tv_sec),
+      static_cast<std::uint64_t>(modified.tv_nsec)};
+  return identity;
 }
 
 constexpr int kInterrupting[] = {SIGINT, SIGTERM, SIGHUP};
@@ -67,62 +66,80 @@ void end_interrupted(int signal_number) {
   raise(signal_number);
 }
 
-bool write_all(int descriptor, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(descriptor, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<size_t>(n));
+class PosixHost : public FileHost {
+ public:
+  PathInfo describe(const std::string& path) override {
+    PathInfo info;
+    struct stat existing;
+    if (lstat(path.c_str(), &existing) != 0) {
+      info.kind = errno == ENOENT ? PathKind::kNothing : PathKind::kUnknown;
+      return info;
+    }
+    info.kind = S_ISREG(existing.st_mode) ? PathKind::kFile : PathKind::kOther;
+    info.writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    info.links = static_cast<std::uint32_t>(existing.st_nlink);
+    info.mode = existing.st_mode & 07777;
+    info.identity = identity_of(existing);
+    return info;
   }
-  return true;
-}
 
-// Writes `text` over the file at `path` itself: for a folder where no file can be created.
-FileWrite write_in_place(const std::string& path, std::string_view text) {
-  const int descriptor =
-      open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) return FileWrite::kCannotOpen;
-  struct stat made;
-  const bool written = write_all(descriptor, text) && fstat(descriptor, &made) == 0;
-  if (close(descriptor) != 0 || !written) {
-    unlink(path.c_str());
-    return FileWrite::kCannotWrite;
-  }
-  written_by_this_run.insert(identity_of(made));
-  return FileWrite::kWritten;
-}
-
-// Creates the temporary file beside `path`, new to this run, as a plain create would (0666 less
-// the umask), and records its name for the signal handler. Returns its descriptor, or -1.
-int create_temp(const std::string& path) {
-  static unsigned serial = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = temporary_path(path, getpid(), serial++);
-    if (temp.size() >= sizeof pending_temp) return -1;
+  Created create_temporary(const std::string& path) override {
+    if (path.size() >= sizeof pending_temp) return Created::kFailed;
     SignalsHeld held;
-    std::memcpy(pending_temp, temp.c_str(), temp.size() + 1);
-    const int descriptor =
-        open(pending_temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    has_pending_temp = descriptor >= 0;
-    if (descriptor >= 0 || errno != EEXIST) return descriptor;
+    std::memcpy(pending_temp, path.c_str(), path.size() + 1);
+    descriptor_ = open(pending_temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    has_pending_temp = descriptor_ >= 0;
+    if (descriptor_ >= 0) return Created::kCreated;
+    return errno == EEXIST ? Created::kExists : Created::kFailed;
   }
-  return -1;
-}
 
-void discard_temp() {
-  SignalsHeld held;
-  unlink(pending_temp);
-  has_pending_temp = 0;
-}
+  bool open_existing(const std::string& path) override {
+    descriptor_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return descriptor_ >= 0;
+  }
 
-// Renames the temporary file over `path`; returns false, with the file removed, when it cannot.
-bool rename_temp(const std::string& path) {
-  SignalsHeld held;
-  const bool renamed = rename(pending_temp, path.c_str()) == 0;
-  if (!renamed) unlink(pending_temp);
-  has_pending_temp = 0;
-  return renamed;
-}
+  // A file system without permission bits (FAT) refuses the change: the file is whole anyway.
+  void keep_permissions(const PathInfo& like) override { fchmod(descriptor_, like.mode); }
+
+  bool write_all(std::string_view text) override {
+    while (!text.empty()) {
+      const ssize_t n = write(descriptor_, text.data(), text.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      text.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  }
+
+  bool close(FileIdentity& made) override {
+    struct stat status;
+    const bool told = fstat(descriptor_, &status) == 0;
+    if (told) made = identity_of(status);
+    const bool closed = ::close(descriptor_) == 0;
+    descriptor_ = -1;
+    return told && closed;
+  }
+
+  bool rename_temporary(const std::string& path) override {
+    SignalsHeld held;
+    const bool renamed = rename(pending_temp, path.c_str()) == 0;
+    if (renamed) has_pending_temp = 0;
+    return renamed;
+  }
+
+  void remove_temporary() override {
+    SignalsHeld held;
+    unlink(pending_temp);
+    has_pending_temp = 0;
+  }
+
+  void remove(const std::string& path) override { unlink(path.c_str()); }
+
+  unsigned long process_id() override { return static_cast<unsigned long>(getpid()); }
+
+ private:
+  int descriptor_ = -1;
+};
 
 }  // namespace
 
@@ -156,36 +173,9 @@ std::uintmax_t file_size(const std::string& path) {
   return stat(path.c_str(), &status) == 0 ? static_cast<std::uintmax_t>(status.st_size) : 0;
 }
 
-FileWrite write_whole_file(const std::string& path, std::string_view text) {
-  struct stat existing;
-  const bool exists = lstat(path.c_str(), &existing) == 0;
-  if (!exists && errno != ENOENT) return FileWrite::kCannotOpen;
-  if (exists) {
-    // Never opened: a FIFO would block, a device or a hard link would be written through.
-    if (!S_ISREG(existing.st_mode) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
-      return FileWrite::kCannotOpen;
-    }
-    if (written_by_this_run.count(identity_of(existing)) != 0) {
-      return FileWrite::kWrittenByThisRun;
-    }
-  }
-  const int descriptor = create_temp(path);
-  if (descriptor < 0) {
-    const bool alone = exists && existing.st_nlink == 1;
-    return alone ? write_in_place(path, text) : FileWrite::kCannotOpen;
-  }
-  // A replaced file keeps its permission bits. A file system without them (FAT) refuses the
-  // change: the file is whole anyway.
-  if (exists) fchmod(descriptor, existing.st_mode & 07777);
-  struct stat made;
-  const bool written = write_all(descriptor, text) && fstat(descriptor, &made) == 0;
-  if (close(descriptor) != 0 || !written) {
-    discard_temp();
-    return FileWrite::kCannotWrite;
-  }
-  if (!rename_temp(path)) return FileWrite::kCannotOpen;
-  written_by_this_run.insert(identity_of(made));
-  return FileWrite::kWritten;
+FileHost& this_host() {
+  static PosixHost host;
+  return host;
 }
 
 void write_console(Stream stream, std::string_view text) {

@@ -7,9 +7,8 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <set>
-#include <tuple>
 
+#include "platform/file_host.h"
 #include "platform/platform.h"
 
 namespace parcelo::platform {
@@ -85,20 +84,16 @@ std::string_view to_shift_jis(std::wstring_view wide, char (&buffer)[2 * kShortT
   return {out, size};
 }
 
-// Volume serial number, file index and size: another process may replace a file this run wrote,
-// and a file system may then give its index to a new file.
-using FileIdentity = std::tuple<DWORD, DWORD, DWORD, DWORD, DWORD>;
-
-// Every file this process wrote, as it left it.
-std::set<FileIdentity> written_by_this_run;
-
 // The temporary file being written, for the console handler, which runs on a thread of its own.
 std::wstring pending_temp;
 std::atomic<bool> has_pending_temp{false};
 
+// Volume serial number, file index and size.
 FileIdentity identity_of(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.nFileSizeHigh,
-          info.nFileSizeLow};
+  FileIdentity identity;
+  identity.parts = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow,
+                    info.nFileSizeHigh, info.nFileSizeLow};
+  return identity;
 }
 
 // Reads what the file at `path` is without opening it for reading or writing. Returns false when
@@ -114,58 +109,97 @@ bool identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
   return known;
 }
 
-// Writes `text` through `handle` in text mode (CR LF line ends), reads what the file then is
-// into `made`, and closes it. Returns true when all of it was written.
-bool write_text(HANDLE handle, std::string_view text, BY_HANDLE_FILE_INFORMATION& made) {
-  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
-  std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
-  if (file == nullptr) {
-    if (descriptor < 0)
-      CloseHandle(handle);
-    else
-      _close(descriptor);
-    return false;
+class WindowsHost : public FileHost {
+ public:
+  PathInfo describe(const std::string& path) override {
+    PathInfo info;
+    const std::wstring target = host_path(path);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return info;  // nothing there, as far as it tells
+    // A link, a folder or a device is no file to replace; nor is what is not a file on a disk.
+    constexpr DWORD kNotAFile =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    BY_HANDLE_FILE_INFORMATION existing = {};
+    info.kind = (attributes & kNotAFile) != 0 || !identify(target, existing) ? PathKind::kOther
+                                                                             : PathKind::kFile;
+    info.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    info.links = existing.nNumberOfLinks;
+    info.identity = identity_of(existing);
+    return info;
   }
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                       std::fflush(file) == 0 && GetFileInformationByHandle(handle, &made) != 0;
-  return std::fclose(file) == 0 && written;
-}
 
-FileWrite write_in_place(const std::wstring& target, std::string_view text) {
-  const HANDLE handle = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return FileWrite::kCannotOpen;
-  BY_HANDLE_FILE_INFORMATION made = {};
-  if (!write_text(handle, text, made)) {
-    DeleteFileW(target.c_str());
-    return FileWrite::kCannotWrite;
-  }
-  written_by_this_run.insert(identity_of(made));
-  return FileWrite::kWritten;
-}
-
-// Creates a temporary file beside `path`, new to this run, and records it for the console
-// handler. Returns its handle, or INVALID_HANDLE_VALUE.
-HANDLE create_temp(const std::string& path) {
-  static unsigned serial = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    pending_temp = host_path(temporary_path(path, GetCurrentProcessId(), serial++));
+  Created create_temporary(const std::string& path) override {
+    pending_temp = host_path(path);
     // Shared for deletion, so that the console handler can remove it while it is open.
     const HANDLE handle = CreateFileW(pending_temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-      has_pending_temp = true;
-      return handle;
+    if (handle == INVALID_HANDLE_VALUE) {
+      return GetLastError() == ERROR_FILE_EXISTS ? Created::kExists : Created::kFailed;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS) break;
+    has_pending_temp = true;
+    if (open_text(handle)) return Created::kCreated;
+    remove_temporary();
+    return Created::kFailed;
   }
-  return INVALID_HANDLE_VALUE;
-}
 
-void discard_temp() {
-  has_pending_temp = false;
-  DeleteFileW(pending_temp.c_str());  // nothing there once it has been renamed
-}
+  bool open_existing(const std::string& path) override {
+    const HANDLE handle = CreateFileW(host_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle != INVALID_HANDLE_VALUE && open_text(handle);
+  }
+
+  void keep_permissions(const PathInfo&) override {}  // NTFS keeps no permission bits
+
+  bool write_all(std::string_view text) override {
+    return std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+           std::fflush(file_) == 0;
+  }
+
+  bool close(FileIdentity& made) override {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool told = GetFileInformationByHandle(handle_, &info) != 0;
+    made = identity_of(info);
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return told && closed;
+  }
+
+  bool rename_temporary(const std::string& path) override {
+    const bool renamed =
+        MoveFileExW(pending_temp.c_str(), host_path(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (renamed) has_pending_temp = false;
+    return renamed;
+  }
+
+  void remove_temporary() override {
+    has_pending_temp = false;
+    DeleteFileW(pending_temp.c_str());
+  }
+
+  void remove(const std::string& path) override { DeleteFileW(host_path(path).c_str()); }
+
+  unsigned long process_id() override { return GetCurrentProcessId(); }
+
+ private:
+  // Wraps `handle` in the C runtime's text mode (CR LF line ends). Returns false, with the handle
+  // closed, when it cannot.
+  bool open_text(HANDLE handle) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+    file_ = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
+    if (file_ == nullptr) {
+      if (descriptor < 0)
+        CloseHandle(handle);
+      else
+        _close(descriptor);
+      return false;
+    }
+    handle_ = handle;
+    return true;
+  }
+
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::FILE* file_ = nullptr;
+};
 
 // Ctrl-C, Ctrl-Break or the console closing: the temporary file goes, then the default handler
 // ends the process.
@@ -204,35 +238,9 @@ std::uintmax_t file_size(const std::string& path) {
   return (std::uintmax_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-FileWrite write_whole_file(const std::string& path, std::string_view text) {
-  const std::wstring target = host_path(path);
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  BY_HANDLE_FILE_INFORMATION existing = {};
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists) {
-    // Never opened for writing: a link, a folder, a device or a read-only file is refused.
-    constexpr DWORD kNotAFileToReplace = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                                         FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY;
-    if ((attributes & kNotAFileToReplace) != 0 || !identify(target, existing)) {
-      return FileWrite::kCannotOpen;
-    }
-    if (written_by_this_run.count(identity_of(existing)) != 0) return FileWrite::kWrittenByThisRun;
-  }
-  const HANDLE handle = create_temp(path);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const bool alone = exists && existing.nNumberOfLinks == 1;
-    return alone ? write_in_place(target, text) : FileWrite::kCannotOpen;
-  }
-  BY_HANDLE_FILE_INFORMATION made = {};
-  if (!write_text(handle, text, made)) {
-    discard_temp();
-    return FileWrite::kCannotWrite;
-  }
-  const bool renamed = MoveFileExW(pending_temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
-  discard_temp();
-  if (!renamed) return FileWrite::kCannotOpen;
-  written_by_this_run.insert(identity_of(made));
-  return FileWrite::kWritten;
+FileHost& this_host() {
+  static WindowsHost host;
+  return host;
 }
 
 // A console shows UTF-16 whatever its code page. A redirected stream gets code page 932 bytes,

@@ -1,0 +1,161 @@
+#include "fake_host.h"
+
+#include <algorithm>
+
+namespace parcelo::testing {
+
+using platform::Created;
+using platform::FileIdentity;
+using platform::PathInfo;
+using platform::PathKind;
+
+const FakeHost::Behaviour FakeHost::kLinux = {"Linux", false, true, "\n"};
+const FakeHost::Behaviour FakeHost::kWindows = {"Windows", true, false, "\r\n"};
+
+// As NTFS folds names: ASCII letters, and beyond them, for the tests, Latin-1's letters
+// (U+00C0 to U+00DE, "Ä" for "ä") and the full-width Latin letters ("Ａ" for "ａ").
+std::string FakeHost::key(const std::string& path) const {
+  if (!behaviour_.case_blind) return path;
+  std::string folded = path;
+  for (size_t i = 0; i < folded.size(); ++i) {
+    auto byte = [&](size_t at) { return static_cast<unsigned char>(folded[at]); };
+    if (folded[i] >= 'A' && folded[i] <= 'Z') folded[i] = static_cast<char>(folded[i] + 32);
+    if (byte(i) == 0xC3 && i + 1 < folded.size() && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9E &&
+        byte(i + 1) != 0x97) {
+      folded[i + 1] = static_cast<char>(byte(i + 1) + 0x20);
+    }
+    if (byte(i) == 0xEF && i + 2 < folded.size() && byte(i + 1) == 0xBC && byte(i + 2) >= 0xA1 &&
+        byte(i + 2) <= 0xBA) {
+      folded[i + 1] = static_cast<char>(0xBD);
+      folded[i + 2] = static_cast<char>(byte(i + 2) - 0x20);
+    }
+  }
+  return folded;
+}
+
+std::shared_ptr<FakeHost::Node> FakeHost::find(const std::string& path) const {
+  const auto entry = entries_.find(key(path));
+  return entry == entries_.end() ? nullptr : entry->second.node;
+}
+
+std::shared_ptr<FakeHost::Node> FakeHost::make(const std::string& path) {
+  auto node = std::make_shared<Node>();
+  node->number = numbers_++;
+  node->time = clock_++;
+  entries_[key(path)] = {path, node};
+  return node;
+}
+
+FileIdentity FakeHost::identity_of(const Node& node) const {
+  FileIdentity identity;
+  // NTFS tells a file by its index and size; ext4 also by its time of change.
+  identity.parts = {node.number, node.content.size(), behaviour_.permission_bits ? node.time : 0};
+  return identity;
+}
+
+void FakeHost::put_file(const std::string& path, const std::string& content, std::uint32_t mode,
+                        bool writable) {
+  const auto node = make(path);
+  node->content = content;
+  node->mode = mode;
+  node->writable = writable;
+}
+
+void FakeHost::put_other(const std::string& path) { make(path)->kind = PathKind::kOther; }
+
+void FakeHost::put_unknown(const std::string& path) { make(path)->kind = PathKind::kUnknown; }
+
+void FakeHost::link(const std::string& existing, const std::string& path) {
+  entries_[key(path)] = {path, find(existing)};
+}
+
+void FakeHost::rewrite_keeping_time(const std::string& path, const std::string& content) {
+  find(path)->content = content;
+}
+
+bool FakeHost::exists(const std::string& path) const { return find(path) != nullptr; }
+
+std::string FakeHost::content(const std::string& path) const {
+  const auto node = find(path);
+  return node ? node->content : "(absent)";
+}
+
+std::uint32_t FakeHost::mode(const std::string& path) const { return find(path)->mode; }
+
+std::vector<std::string> FakeHost::names() const {
+  std::vector<std::string> names;
+  for (const auto& [key, entry] : entries_) names.push_back(entry.name);
+  return names;
+}
+
+PathInfo FakeHost::describe(const std::string& path) {
+  PathInfo info;
+  const auto node = find(path);
+  if (!node) return info;
+  info.kind = node->kind;
+  info.writable = node->writable;
+  for (const auto& [key, entry] : entries_) info.links += entry.node == node;
+  info.mode = behaviour_.permission_bits ? node->mode : 0;
+  info.identity = identity_of(*node);
+  return info;
+}
+
+Created FakeHost::create_temporary(const std::string& path) {
+  if (fail_at == "create" || !folder_writable) return Created::kFailed;
+  if (exists(path)) return Created::kExists;
+  open_ = make(path);
+  open_->mode = 0644;
+  pending_ = path;
+  return Created::kCreated;
+}
+
+bool FakeHost::open_existing(const std::string& path) {
+  const auto node = find(path);
+  if (fail_at == "open" || !node || node->kind != PathKind::kFile) return false;
+  open_ = node;
+  open_->content.clear();
+  open_->time = clock_++;
+  return true;
+}
+
+void FakeHost::keep_permissions(const PathInfo& like) {
+  if (behaviour_.permission_bits) open_->mode = like.mode;
+}
+
+bool FakeHost::write_all(std::string_view text) {
+  if (fail_at == "lock the folder") folder_writable = false;
+  std::string converted;
+  for (const char c : text) converted += c == '\n' ? behaviour_.line_end : std::string(1, c);
+  const bool whole = fail_at != "write" && open_->content.size() + converted.size() <= size_limit;
+  // A write that stops leaves one character of it, as far as a size limit lets it go.
+  const size_t room = size_limit - std::min(size_limit, open_->content.size());
+  open_->content += converted.substr(0, whole ? converted.size() : std::min<size_t>(room, 1));
+  open_->time = clock_++;
+  return whole;
+}
+
+bool FakeHost::close(FileIdentity& made) {
+  made = identity_of(*open_);
+  open_.reset();
+  return fail_at != "close";
+}
+
+bool FakeHost::rename_temporary(const std::string& path) {
+  if (fail_at == "rename" || !folder_writable) return false;
+  const Entry moved = entries_.at(key(pending_));
+  entries_.erase(key(pending_));
+  entries_[key(path)] = {path, moved.node};
+  pending_.clear();
+  return true;
+}
+
+void FakeHost::remove_temporary() {
+  if (folder_writable) entries_.erase(key(pending_));
+  pending_.clear();
+}
+
+void FakeHost::remove(const std::string& path) {
+  if (folder_writable) entries_.erase(key(path));
+}
+
+}  // namespace parcelo::testing

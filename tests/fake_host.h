@@ -1,0 +1,92 @@
+#ifndef PARCELO_TESTS_FAKE_HOST_H_
+#define PARCELO_TESTS_FAKE_HOST_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_host.h"
+
+namespace parcelo::testing {
+
+// A file system in memory for the write rule, as ninja's tests fake the disk: the files of a
+// folder by name, a file system that is case-sensitive or case-blind, keeps permission bits or
+// not and writes line ends as LF or CR LF, and a primitive that fails on demand.
+class FakeHost : public platform::FileHost {
+ public:
+  struct Behaviour {
+    const char* name;
+    bool case_blind;       // names that differ only in letter case are one (beyond ASCII too)
+    bool permission_bits;  // files keep permission bits across a replace
+    const char* line_end;  // what a line feed of a text becomes
+  };
+  static const Behaviour kLinux;    // ext4
+  static const Behaviour kWindows;  // NTFS
+
+  explicit FakeHost(const Behaviour& behaviour) : behaviour_(behaviour) {}
+
+  // What stands at a path before a write.
+  void put_file(const std::string& path, const std::string& content, std::uint32_t mode = 0644,
+                bool writable = true);
+  void put_other(const std::string& path);  // a folder, a link, a FIFO, a device
+  void put_unknown(const std::string& path);
+  void link(const std::string& existing, const std::string& path);  // a second hard link
+  // Another program rewrites the file in place, leaving its time of change as it was.
+  void rewrite_keeping_time(const std::string& path, const std::string& content);
+
+  bool exists(const std::string& path) const;
+  std::string content(const std::string& path) const;
+  std::uint32_t mode(const std::string& path) const;
+  std::vector<std::string> names() const;  // every name in the folder, as made
+  bool pending() const { return !pending_.empty(); }
+
+  bool folder_writable = true;  // files can be created and removed in the folder
+  // "create", "open", "write", "close" or "rename" fails; "lock the folder" makes the folder
+  // read-only while the file is written.
+  std::string fail_at;
+  std::size_t size_limit = SIZE_MAX;  // a file-size limit: a longer write stops there
+
+  platform::PathInfo describe(const std::string& path) override;
+  platform::Created create_temporary(const std::string& path) override;
+  bool open_existing(const std::string& path) override;
+  void keep_permissions(const platform::PathInfo& like) override;
+  bool write_all(std::string_view text) override;
+  bool close(platform::FileIdentity& made) override;
+  bool rename_temporary(const std::string& path) override;
+  void remove_temporary() override;
+  void remove(const std::string& path) override;
+  unsigned long process_id() override { return 4242; }
+
+ private:
+  struct Node {
+    platform::PathKind kind = platform::PathKind::kFile;
+    std::string content;
+    std::uint32_t mode = 0644;
+    bool writable = true;
+    std::uint64_t number = 0;
+    std::uint64_t time = 0;
+  };
+  struct Entry {
+    std::string name;
+    std::shared_ptr<Node> node;
+  };
+
+  std::string key(const std::string& path) const;
+  std::shared_ptr<Node> find(const std::string& path) const;
+  std::shared_ptr<Node> make(const std::string& path);
+  platform::FileIdentity identity_of(const Node& node) const;
+
+  const Behaviour& behaviour_;
+  std::map<std::string, Entry> entries_;
+  std::shared_ptr<Node> open_;
+  std::string pending_;
+  std::uint64_t clock_ = 1;
+  std::uint64_t numbers_ = 1;
+};
+
+}  // namespace parcelo::testing
+
+#endif  // PARCELO_TESTS_FAKE_HOST_H_
