@@ -1,6 +1,6 @@
-// The tool's run on an input held in memory, checked as it goes: parse with the stream
-// operator, the required tables, the centre index and every office file, serialised as the
-// files hold them. Any broken promise ends the process, which the fuzzer reports.
+// The tool's run on an input held in memory, checked as it goes: the run's own parse and table
+// check, the centre index and every office file, serialised as the files hold them. Any broken
+// promise ends the process, which the fuzzer reports.
 
 #ifndef PARCELO_FUZZ_PIPELINE_H_
 #define PARCELO_FUZZ_PIPELINE_H_
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "area/area_tables.h"
+#include "driver/area_list.h"
 #include "output/centre_index.h"
 #include "output/office_file.h"
 #include "output/write_json_file.h"
@@ -41,16 +42,14 @@ inline void check_office_file(const json& file) {
 inline void run_pipeline(const std::string& text) {
   json document;
   std::istringstream input(text);
-  try {
-    input >> document;
-  } catch (const json::parse_error&) {
-    return;
-  } catch (const json::out_of_range&) {
+  if (const Outcome failure = parse_area_list(input, document)) {
+    if (failure->message != kParseError && failure->message != kMissingTables) {
+      fail("the parse failed with another message");
+    }
     return;
   }
-  if (!has_required_tables(document)) return;
   const json before = document;
-  const AreaTables tables = take_area_tables(document);
+  const AreaTables tables = area_tables_of(document);
   try {
     const json index = build_centre_index(tables.centers, tables.offices);
     if (!index.is_null() && !index.is_object()) fail("the centre index is not an object");

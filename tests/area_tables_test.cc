@@ -87,7 +87,7 @@ TEST(HasRequiredTables, NeedsBothCentresAndOffices) {
 
 TEST(TakeAreaTables, RefersIntoTheDocumentAndNullForAbsentTables) {
   const json document = json::parse(R"({"centers": {"a": 1}, "offices": [], "class15s": "x"})");
-  const AreaTables tables = take_area_tables(document);
+  const AreaTables tables = area_tables_of(document);
   EXPECT_EQ(&tables.centers.records, &document["centers"]);
   EXPECT_EQ(&tables.offices.records, &document["offices"]);
   EXPECT_EQ(&tables.class15s.records, &document["class15s"]);

@@ -12,7 +12,7 @@ namespace {
 using testing::malformed_detail;
 
 json build(const json& document) {
-  const AreaTables tables = take_area_tables(document);
+  const AreaTables tables = area_tables_of(document);
   return build_centre_index(tables.centers, tables.offices);
 }
 

@@ -18,7 +18,7 @@ using testing::test_data;
 json build(const std::string& office, const char* patch) {
   json document = json::parse(read_file(test_data("office-example.json")));
   document.merge_patch(json::parse(patch));
-  const AreaTables tables = take_area_tables(document);
+  const AreaTables tables = area_tables_of(document);
   return build_office_file(office, tables.offices.records.at(office), tables);
 }
 
@@ -80,7 +80,7 @@ TEST(BuildOfficeFile, LeavesNothingOfTheFileItReuses) {
   json document = json::parse(read_file(test_data("office-example.json")));
   document.merge_patch(json::parse(R"({"offices": {"130000": {"children": ["110020", "110010"]}},
                                        "class15s": {"110021": {"children": ["1100102"]}}})"));
-  const AreaTables tables = take_area_tables(document);
+  const AreaTables tables = area_tables_of(document);
   json file = "not an array";
   for (const char* office : {"110000", "130000", "120000", "130000", "110000"}) {
     const json& record = document["offices"][office];

@@ -23,7 +23,7 @@ bool has_required_tables(const json& document) {
   return document.contains("centers") && document.contains("offices");
 }
 
-AreaTables take_area_tables(const json& document) {
+AreaTables area_tables_of(const json& document) {
   return AreaTables{
       {"centers", table_or_null(document, "centers")},
       {"offices", table_or_null(document, "offices")},

@@ -40,8 +40,9 @@ class MalformedList : public std::runtime_error {
 // Returns true when the document is an object holding both "centers" and "offices".
 bool has_required_tables(const json& document);
 
-// Takes the five tables from `document`. REQUIRES: has_required_tables(document).
-AreaTables take_area_tables(const json& document);
+// Returns the five tables of `document`, which refer into it. REQUIRES:
+// has_required_tables(document).
+AreaTables area_tables_of(const json& document);
 
 // Returns the "name" of the record stored under `code`, or kFallbackName when the table is not
 // an object, has no such record, or the record has no "name". The name stays in the document (or

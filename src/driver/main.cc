@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "area/area_tables.h"
+#include "driver/area_list.h"
 #include "output/centre_index.h"
 #include "output/console.h"
 #include "output/office_file.h"
@@ -30,52 +31,63 @@ constexpr int kExitFailure = 1;
 }
 
 // Readies the process: every failure must end as a message and exit status 1.
-void prepare_process() {
+void install_failure_handlers() {
   platform::prepare_process();
   std::set_new_handler(out_of_memory);
 }
 
-// Returns the parsed list, or nullptr after reporting why there is none. The document is never
+// Points `document` at the parsed list, or says why there is none. The document is never
 // destroyed: the library frees a large document with a work stack allocated inside a noexcept
 // destructor, which would end the process if it ran while memory is exhausted. The operating
 // system reclaims it at exit anyway.
-const json* load_area_list(const std::string& path) {
+Outcome load_area_list(const std::string& path, const json*& document) {
   std::ifstream input;
-  if (!platform::open_for_reading(path, input)) {
-    report_failure(kCannotOpenInput);
-    return nullptr;
-  }
+  if (!platform::open_for_reading(path, input)) return Failure{kCannotOpenInput, {}};
   platform::prepare_heap(platform::file_size(path));
-  static json* const document = new json;
+  static json* const parsed = new json;
+  if (Outcome failure = parse_area_list(input, *parsed)) return failure;
+  document = parsed;
+  return std::nullopt;
+}
+
+// Runs `step`, which reads the tables: a shape they cannot be read in is a failure too.
+template <typename Step>
+Outcome reading_the_tables(Step&& step) {
   try {
-    input >> *document;  // a byte-order mark is accepted, text after the value is ignored
-  } catch (const json::parse_error& e) {
-    report_failure(kParseError, e.what());
-    return nullptr;
-  } catch (const json::out_of_range& e) {  // a number too large for a double
-    report_failure(kParseError, e.what());
-    return nullptr;
+    return step();
+  } catch (const MalformedList& e) {
+    return Failure{kMalformedList, e.what()};
   }
-  if (!has_required_tables(*document)) {
-    report_failure(kMissingTables);
-    return nullptr;
+}
+
+// Writes `value` as the file at `path` and reports it, or says why it was not written;
+// refused() says what a file this run wrote already standing at `path` means.
+template <typename Refused>
+Outcome write_file(const std::string& path, const json& value, Refused&& refused) {
+  switch (write_json_file(path, value)) {
+    case platform::FileWrite::kWritten:
+      report_written(path);
+      return std::nullopt;
+    case platform::FileWrite::kCannotOpen:
+      return Failure{kCannotOpenOutput, {}};
+    case platform::FileWrite::kCannotWrite:
+      return Failure{kCannotWriteOutput, {}};
+    case platform::FileWrite::kRefusedOwnFile:
+      break;
   }
-  return document;
+  return refused();
 }
 
 // Writes the centre index into `folder`. An empty folder argument names no folder: taken as it
 // is, it would put the files at the root of the file system.
-bool write_centre_index(const AreaTables& tables, const std::string& folder) {
-  if (folder.empty()) {
-    report_failure(kCannotOpenOutput);
-    return false;
-  }
-  const json index = build_centre_index(tables.centers, tables.offices);
-  return write_json_file(folder + "/centers.json", index) == platform::FileWrite::kWritten;
-}
-
-void refuse_office_code(std::string_view code) {
-  report_failure(kUnsafeOfficeCode, quoted_code(code));
+Outcome write_centre_index(const AreaTables& tables, const std::string& folder) {
+  if (folder.empty()) return Failure{kCannotOpenOutput, {}};
+  return reading_the_tables([&] {
+    const json index = build_centre_index(tables.centers, tables.offices);
+    const std::string path = folder + "/" + std::string(kCentreIndexName) + ".json";
+    // The first file of the run: no file of this run stands anywhere yet.
+    return write_file(path, index, [] { return Failure{kCannotOpenOutput, {}}; });
+  });
 }
 
 // Writes one file per office, in ascending byte order of the office codes, and stops at the
@@ -83,18 +95,34 @@ void refuse_office_code(std::string_view code) {
 // name anything but a new file inside the folder is refused: one that leaves the folder or that
 // some host cannot hold, one that a case-blind file system would merge with an earlier name,
 // and one whose name this host's file system took for a file this run wrote.
-bool write_office_files(const AreaTables& tables, const std::string& folder) {
-  const auto write = [&](const std::string& code, const json& file) {
-    const platform::FileWrite result = write_json_file(folder + "/" + code + ".json", file);
-    if (result == platform::FileWrite::kRefusedOwnFile) refuse_office_code(code);
-    return result == platform::FileWrite::kWritten;
-  };
-  return for_each_office_file(tables, write, refuse_office_code);
+Outcome write_office_files(const AreaTables& tables, const std::string& folder) {
+  return reading_the_tables([&] {
+    Outcome failure;
+    const auto unsafe = [](std::string_view code) {
+      return Failure{kUnsafeOfficeCode, quoted_code(code)};
+    };
+    const auto refuse = [&](std::string_view code) { failure = unsafe(code); };
+    const auto write = [&](const std::string& code, const json& file) {
+      failure = write_file(folder + "/" + code + ".json", file, [&] { return unsafe(code); });
+      return !failure;
+    };
+    for_each_office_file(tables, write, refuse);
+    return failure;
+  });
+}
+
+// The run proper: the list in, the centre index and the office files out.
+Outcome split(const std::string& list, const std::string& folder) {
+  const json* document = nullptr;
+  if (Outcome failure = load_area_list(list, document)) return failure;
+  const AreaTables tables = area_tables_of(*document);
+  if (Outcome failure = write_centre_index(tables, folder)) return failure;
+  return write_office_files(tables, folder);
 }
 
 // Answers --version or --help (-V, -h) given as the one argument, and returns true. With a
 // folder after it, the same word is a file name like any other.
-bool answer_question(const std::vector<std::string>& args) {
+bool answer_version_or_help(const std::vector<std::string>& args) {
   if (args.size() != 2) return false;
   if (args[1] == "--version" || args[1] == "-V") {
     print_version();
@@ -108,18 +136,15 @@ bool answer_question(const std::vector<std::string>& args) {
 }
 
 int run(int argc, char** argv) {
-  prepare_process();
+  install_failure_handlers();
   const std::vector<std::string> args = platform::arguments(argc, argv);
-  if (answer_question(args)) return kExitSuccess;
+  if (answer_version_or_help(args)) return kExitSuccess;
   print_start_up(args.empty() ? "" : args[0]);
-  if (args.size() < 3) return kExitFailure;
-  const std::string& folder = args[2];
-  const json* document = load_area_list(args[1]);
-  if (document == nullptr) return kExitFailure;
-  const AreaTables tables = take_area_tables(*document);
-  if (!write_centre_index(tables, folder)) return kExitFailure;
-  if (!write_office_files(tables, folder)) return kExitFailure;
-  return kExitSuccess;
+  if (args.size() < 3) return kExitFailure;  // the usage line just printed says what is missing
+  const Outcome failure = split(args[1], args[2]);
+  if (!failure) return kExitSuccess;
+  report_failure(failure->message, failure->detail);
+  return kExitFailure;
 }
 
 }  // namespace
@@ -129,8 +154,6 @@ int main(int argc, char** argv) {
   using namespace parcelo;
   try {
     return run(argc, argv);
-  } catch (const MalformedList& e) {
-    report_failure(kMalformedList, e.what());
   } catch (const std::bad_alloc&) {
     report_failure(kOutOfMemory);
   } catch (const std::exception& e) {

@@ -1,6 +1,8 @@
 #ifndef PARCELO_OUTPUT_CONSOLE_H_
 #define PARCELO_OUTPUT_CONSOLE_H_
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace parcelo {
@@ -32,6 +34,14 @@ void report_written(std::string_view path);
 
 // Prints `message`, then `detail`, and a line end to standard error, and flushes.
 void report_failure(const char* message, std::string_view detail = {});
+
+// Why a step of the run failed: one of the messages above and its detail, which the run
+// reports. A step that succeeds returns no Failure.
+struct Failure {
+  const char* message;
+  std::string detail;
+};
+using Outcome = std::optional<Failure>;
 
 }  // namespace parcelo
 

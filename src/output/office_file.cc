@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "output/centre_index.h"
 #include "platform/platform.h"
 
 namespace parcelo {
@@ -82,15 +83,15 @@ bool is_safe_file_name(std::string_view code) {
   return !platform::names_windows_device(code);
 }
 
-TakenFileNames names_before_offices() { return {"centers"}; }
+ReservedFileNames names_before_offices() { return {std::string(kCentreIndexName)}; }
 
-bool take_file_name(std::string_view code, TakenFileNames& taken) {
+bool reserve_file_name(std::string_view code, ReservedFileNames& reserved) {
   if (!is_safe_file_name(code)) return false;
   std::string folded(code);
   for (char& c : folded) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return taken.insert(std::move(folded)).second;
+  return reserved.insert(std::move(folded)).second;
 }
 
 }  // namespace parcelo

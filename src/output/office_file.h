@@ -31,34 +31,35 @@ bool is_safe_file_name(std::string_view code);
 
 // The file names of a run so far, as a file system that ignores the case of ASCII letters (the
 // default on Windows and macOS) sees them: ASCII letters in lower case, without ".json".
-using TakenFileNames = std::set<std::string>;
+using ReservedFileNames = std::set<std::string>;
 
-// Returns the names taken before any office file: that of the centre index.
-TakenFileNames names_before_offices();
+// Returns the names reserved before any office file: that of the centre index.
+ReservedFileNames names_before_offices();
 
-// Takes the file name of office `code` and returns true, or returns false when the code is not
-// a safe file name (is_safe_file_name) or its name is taken already, so that the office's file
-// would replace the centre index or an earlier office's file on such a file system ("CENTERS",
-// or "ab" after "Ab"). Refused on every host alike, so that one list gives the same files
-// everywhere.
-bool take_file_name(std::string_view code, TakenFileNames& taken);
+// Reserves the file name of office `code` and returns true, or returns false when the code is
+// not a safe file name (is_safe_file_name) or its name is reserved already, so that the
+// office's file would replace the centre index or an earlier office's file on such a file
+// system ("CENTERS", or "ab" after "Ab"). Refused on every host alike, so that one list gives
+// the same files everywhere.
+bool reserve_file_name(std::string_view code, ReservedFileNames& reserved);
 
 // Builds the file of each office, in ascending byte order of the office codes, and hands it to
-// take(code, file), which returns false to stop; `file` lives only for that call. An office whose
-// code cannot name its file (take_file_name) goes to refuse(code) instead, and the walk stops.
-// Returns true when every office was taken. Throws MalformedList for a shape it cannot read.
-template <typename Take, typename Refuse>
-bool for_each_office_file(const AreaTables& tables, Take&& take, Refuse&& refuse) {
+// write(code, file), which returns false to stop; `file` lives only for that call. An office
+// whose code cannot name its file (reserve_file_name) goes to refuse(code) instead, and the walk
+// stops. Returns true when every office was written. Throws MalformedList for a shape it cannot
+// read.
+template <typename Write, typename Refuse>
+bool for_each_office_file(const AreaTables& tables, Write&& write, Refuse&& refuse) {
   json file;  // one office's file at a time, in memory the previous office's file leaves
-  TakenFileNames taken = names_before_offices();
+  ReservedFileNames reserved = names_before_offices();
   for (const auto& [code, value] : records_of(tables.offices).items()) {
     const json& office = as_record(tables.offices, code, value);
-    if (!take_file_name(code, taken)) {
+    if (!reserve_file_name(code, reserved)) {
       refuse(code);
       return false;
     }
     build_office_file(code, office, tables, file);
-    if (!take(code, std::as_const(file))) return false;
+    if (!write(code, std::as_const(file))) return false;
   }
   return true;
 }

@@ -15,10 +15,9 @@ std::string serialise(const nlohmann::json& value);
 
 // Writes `value` as the whole file at `path` (platform::write_whole_file: replaced by rename,
 // never through a link, a FIFO, a device or a folder standing at `path`) as UTF-8 JSON indented
-// by four spaces, without a line end after the last character, then reports the path on
-// standard output. On kCannotOpen or kCannotWrite it reports that on standard error instead;
-// on kRefusedOwnFile it reports nothing, for the caller names what was refused. Whatever
-// fails, nothing is left at `path` or beside it.
+// by four spaces, without a line end after the last character, and returns how it went. Prints
+// nothing: the run reports. Whatever fails, nothing is left at `path` or beside it (but as
+// write_whole_file says). Throws the library's type_error 316 for a string that is not UTF-8.
 platform::FileWrite write_json_file(const std::string& path, const nlohmann::json& value);
 
 }  // namespace parcelo
