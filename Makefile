@@ -39,6 +39,9 @@ endif
 help:
 	@echo "make run            build the tool and run it on the shipped sample"
 	@echo "make test           build with the tests and pass them all"
+	@echo "make build          the tool, the tests and the manual pages, not run (build-tool: the tool)"
+	@echo "make setup          the Debian packages the tests need (setup-tool: the tool's alone;"
+	@echo "                    setup-board: the board's checks' compiler and npm parts)"
 	@echo "make install        install the tool, manual pages, LICENSE and README (PREFIX=$(PREFIX), DESTDIR)"
 	@echo "make deb            the .deb for this machine, checked by lintian"
 	@echo "make web            dist/parcelo-<version>.html: the tool as one page, offline"

@@ -12,7 +12,7 @@ version=$(sed -n 's/^project(parcelo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 rm -rf dist
 mkdir -p dist
 
-# configure BUILD TOOLCHAIN OPTIONS...: a Release build of the tool and its manual pages.
+# configure BUILD TOOLCHAIN OPTIONS...: configures BUILD for a Release build without the tests.
 configure() {
   build=$1 toolchain=$2
   shift 2

@@ -162,7 +162,8 @@ TEST_F(RunTest, ReportsAnInputItCannotOpen) {
 // name of a list like any other.
 TEST_F(RunTest, AnswersVersionAndHelpAloneElsePrintsTheUsage) {
   write_file(input_, kOfficeExample);
-  const std::string version = "parcelo " PARCELO_VERSION "\n";
+  const std::string version =
+      "parcelo " PARCELO_VERSION "\nCopyright (c) 2026 Parcelo developers. MIT licence.\n";
   const std::string help = start_up_text() + "\n引数:\n";
   static const struct {
     std::vector<std::string> args;
@@ -186,10 +187,16 @@ TEST_F(RunTest, AnswersVersionAndHelpAloneElsePrintsTheUsage) {
     EXPECT_EQ(r.status, c.status) << shown;
     EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << shown;
     EXPECT_EQ(r.err, c.err) << shown;
+    if (c.out == version) {
+      EXPECT_EQ(r.out, version) << shown;
+    }
     if (c.out == help) {
       EXPECT_NE(r.out.find("https://www.jma.go.jp/bosai/common/const/area.json"),
                 std::string::npos);
-      EXPECT_NE(r.out.find("終了ステータス"), std::string::npos);
+      EXPECT_NE(r.out.find("引数が足りないときは使い方の行だけ"), std::string::npos);
+      const std::string last =
+          "\n--version (-V) でバージョン、--help (-h) でこの説明を表示します。\n";
+      EXPECT_EQ(r.out.substr(r.out.size() - std::min(r.out.size(), last.size())), last) << shown;
     }
   }
   EXPECT_TRUE(outputs().empty());

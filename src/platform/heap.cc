@@ -14,7 +14,7 @@ namespace parcelo::platform {
 namespace {
 
 constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-// The parsed document takes about seven times the size of the list.
+// The parsed document takes about seven times the size of the list; eight leaves room.
 constexpr std::uintmax_t kDocumentPerListByte = 8;
 constexpr std::uintmax_t kSmallestWorthIt = 8 * kHugePage;
 constexpr std::uintmax_t kLargest = std::uintmax_t{1} << 40;

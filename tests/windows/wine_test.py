@@ -210,12 +210,19 @@ def version_resource(exe):
     return (most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF), strings
 
 
-def check_version(exe):
+def project_version(project):
+    """The one version number, as CMakeLists.txt gives it to everything."""
+    with open(os.path.join(project, "CMakeLists.txt"), encoding="utf-8") as f:
+        return re.search(r"project\(parcelo VERSION ([0-9.]+)", f.read()).group(1)
+
+
+def check_version(exe, project):
+    number = project_version(project)
     version, strings = version_resource(exe)
-    want = {"ProductName": "Parcelo", "FileVersion": "1.0.0", "ProductVersion": "1.0.0"}
+    want = {"ProductName": "Parcelo", "FileVersion": number, "ProductVersion": number}
     problems = [f"{key} is {strings.get(key)!r}, want {value!r}"
                 for key, value in want.items() if strings.get(key) != value]
-    if version != (1, 0, 0, 0):
+    if version != tuple(int(part) for part in (number + ".0").split(".")[:4]):
         problems.append(f"the fixed file version is {version}")
     if not strings.get("FileDescription"):
         problems.append("no FileDescription")
@@ -278,7 +285,7 @@ def main():
     checks += [(f"the console with code page {code_page}",
                 lambda c=code_page: check_console(c, project, exe, wine_env))
                for code_page in (65001, 932, 437)]
-    checks.append(("the version resource", lambda: check_version(exe)))
+    checks.append(("the version resource", lambda: check_version(exe, project)))
     passed = failed = 0
     for name, check_one in checks:
         problems = check_one()
