@@ -144,7 +144,7 @@ TEST(NamesWindowsDevice, KnowsTheReservedNamesInAnyCase) {
       {"COM10", false},     {"LPT", false},    {"CONSOLE", false}, {"xCON", false},
       {".CON", false},      {"130000", false}, {"", false},        {"ＣＯＮ", false},
       {"CON.tar.gz", true}, {"nul.a.b", true}, {"COM¹", true},     {"lpt³ .x", true},
-      {"COM⁴", false},      {"LPT12", false},
+      {"COM⁴", false},      {"LPT12", false},  {"COM²", true},     {"LPT²", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(platform::names_windows_device(c.code), c.device) << c.code;

@@ -402,6 +402,50 @@ TEST_F(RunTest, KeepsToTheUsersRights) {
   EXPECT_EQ(outputs(), (std::vector<std::string>{"110000.json", "120000.json", "centers.json"}));
 }
 
+// Where the user's rights stop a write midway, the run says so and leaves nothing of its own
+// beside the files: in a sticky folder another user's file cannot be renamed over (the
+// temporary file goes again); in a folder that lets no file be made, a file with a second link
+// is never written through it, and one that meets a file-size limit stays partial.
+TEST_F(RunTest, ReportsAWriteTheUsersRightsStopMidway) {
+  constexpr unsigned kNobody = 65534;
+  fs::permissions(dir_.path(), fs::perms(0755));
+  RunOptions options;
+  options.user = kNobody;
+  const auto old_file_in = [&](fs::perms folder) {
+    fs::permissions(out_, fs::perms(0755));
+    clear_outputs();
+    write_file(out_ + "/centers.json", "old");
+    fs::permissions(out_ + "/centers.json", fs::perms(0666));
+    fs::permissions(out_, folder);
+  };
+  write_file(input_, kOfficeExample);
+  old_file_in(fs::perms(01777));
+  const ProcessResult sticky = run_parcelo({input_, out_}, options);
+  EXPECT_EQ(sticky.status, 1);
+  EXPECT_EQ(sticky.err, kCannotOpenOutput);
+  EXPECT_EQ(outputs(), std::vector<std::string>{"centers.json"});
+  EXPECT_EQ(output("centers.json"), "old");
+
+  old_file_in(fs::perms(0555));
+  fs::create_hard_link(out_ + "/centers.json", dir_ / "elsewhere.json");
+  const ProcessResult linked = run_parcelo({input_, out_}, options);
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_EQ(linked.err, kCannotOpenOutput);
+  EXPECT_EQ(read_file(dir_ / "elsewhere.json"), "old");
+
+  fs::permissions(out_, fs::perms(0755));
+  fs::remove(dir_ / "elsewhere.json");
+  write_file(input_, R"({"centers": {"1": {"name": "c", "children": [)" + repeated_code("x", 2000) +
+                         R"(]}}, "offices": {}})");
+  old_file_in(fs::perms(0555));
+  options.file_size_bytes = 8192;
+  const ProcessResult limited = run_parcelo({input_, out_}, options);
+  fs::permissions(out_, fs::perms(0755));
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_EQ(limited.err, kCannotWriteOutput);
+  EXPECT_EQ(output("centers.json").size(), 8192u);
+}
+
 TEST_F(RunTest, StopsAtAnOfficeItCannotRead) {
   const ProcessResult r = run(R"({"centers": {}, "offices": {"1": {}, "2": {"children": [2]},
                                                              "3": {}}})");

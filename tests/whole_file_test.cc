@@ -1,6 +1,8 @@
 // The write rule on a file system in memory that behaves as Linux's or as Windows's.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <set>
@@ -8,6 +10,7 @@
 
 #include "fake_host.h"
 #include "platform/file_host.h"
+#include "test_support.h"
 
 namespace parcelo::testing {
 namespace {
@@ -159,6 +162,28 @@ TEST(WholeFileTest, AReplacedFileKeepsItsPermissionBitsWhereTheHostHasThem) {
   host.put_file(kPath, "old", 0600);
   ASSERT_EQ(platform::write_whole_file(host, record, kPath, kText), FileWrite::kWritten);
   EXPECT_EQ(host.mode(kPath), 0600u);
+}
+
+// The same rule on this machine's own file system: a file at the first temporary name stays as
+// it was, and only a file this run left as it was is refused.
+TEST(WholeFileTest, OnThisHostRefusesOnlyAFileThisRunLeftAsItWas) {
+  TempDir dir;
+  platform::FileHost& host = platform::this_host();
+  platform::WriteRecord record;
+  const std::string path = dir / "130000.json";
+  const std::string planted = platform::temporary_path(path, host.process_id(), 0);
+  write_file(planted, "planted");
+  EXPECT_EQ(platform::write_whole_file(host, record, path, "first"), FileWrite::kWritten);
+  EXPECT_EQ(read_file(planted), "planted");
+  EXPECT_EQ(platform::write_whole_file(host, record, path, "second"), FileWrite::kRefusedOwnFile);
+
+  struct stat before;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  write_file(path, "another size");  // in place, the same file
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  EXPECT_EQ(platform::write_whole_file(host, record, path, "third"), FileWrite::kWritten);
+  EXPECT_EQ(read_file(path), "third");
 }
 
 TEST(WholeFileTest, NamesTheTemporaryFileBesideThePathNeverAsAnOfficeFile) {
