@@ -1,6 +1,9 @@
 # Everyday commands; each one installs what is missing first (Debian packages, as root).
 # `make help` lists them.
+# Each configuration has a folder of its own, so that no target flips another's CMake cache: the
+# tool alone (make run, install, deb) in TOOL_BUILD, the tool with the tests in BUILD.
 BUILD ?= build
+TOOL_BUILD ?= build-tool
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
@@ -77,8 +80,8 @@ setup-board:
 
 # The tool alone, for a quick first run.
 build-tool: setup-tool
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
-	cmake --build $(BUILD) -j $(JOBS) --target parcelo
+	cmake -S . -B $(TOOL_BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
+	cmake --build $(TOOL_BUILD) -j $(JOBS) --target parcelo
 
 # Everything: the tool, the tests, the manual pages.
 build: setup setup-board
@@ -87,17 +90,16 @@ build: setup setup-board
 
 # The program, both manual pages, LICENSE and README under $(PREFIX), below $(DESTDIR) if set.
 install: build-tool
-	cmake --build $(BUILD) -j $(JOBS) --target manual_pages
-	cmake --install $(BUILD) --prefix $(PREFIX) --component program
-	cmake --install $(BUILD) --prefix $(PREFIX) --component licence
+	cmake --build $(TOOL_BUILD) -j $(JOBS) --target manual_pages
+	cmake --install $(TOOL_BUILD) --prefix $(PREFIX) --component program
+	cmake --install $(TOOL_BUILD) --prefix $(PREFIX) --component licence
 
 # The .deb for this machine, without the Windows toolchain.
-deb: setup-tool
+deb: build-tool
 	@sh scripts/install-packages.sh $(DEB_PACKAGES)
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
-	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && cpack -G DEB
-	lintian --fail-on error,warning $(BUILD)/parcelo_*.deb
+	cmake --build $(TOOL_BUILD) -j $(JOBS)
+	cd $(TOOL_BUILD) && cpack -G DEB
+	lintian --fail-on error,warning $(TOOL_BUILD)/parcelo_*.deb
 
 release:
 	@sh scripts/install-packages.sh $(RELEASE_PACKAGES) $(WEB_PACKAGES)
@@ -145,7 +147,7 @@ test-libcxx: setup-board
 
 run: build-tool
 	mkdir -p out
-	./$(BUILD)/parcelo data/sample-area.json out
+	./$(TOOL_BUILD)/parcelo data/sample-area.json out
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -159,7 +161,7 @@ sanitize: setup setup-board
 	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 
 # Each fuzz target for FUZZ_SECONDS, from the seed corpus; new inputs stay in build-fuzz/.
-fuzz: setup
+fuzz: setup-tool
 	@sh scripts/install-packages.sh $(CLANG_PACKAGES)
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARCELO_FUZZ=ON \
 	  -DPARCELO_TESTS=OFF -DPARCELO_SANITIZE=address,undefined \
@@ -187,7 +189,7 @@ bench: build
 	python3 bench/run_bench.py $(BUILD) ../shared/data/area.json docs
 
 # parcelo.exe for Windows x64, cross-built with MinGW-w64 and statically linked.
-windows: setup
+windows: setup-tool
 	@sh scripts/install-packages.sh $(WINDOWS_PACKAGES)
 	cmake -S . -B build-windows --toolchain cmake/mingw-w64-x86_64.cmake --no-warn-unused-cli \
 	  -DCMAKE_BUILD_TYPE=Release -DPARCELO_TESTS=OFF
@@ -209,4 +211,4 @@ format: setup
 	clang-format -i $$(git ls-files '*.cc' '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-* out
+	rm -rf $(BUILD) $(TOOL_BUILD) build-* out

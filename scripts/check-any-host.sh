@@ -11,7 +11,7 @@ for dir in /usr/local/bin /usr/bin /usr/sbin; do
   done
 done
 rm -rf build-any-host
-PATH=$bin make run BUILD=build-any-host >"$bin/log" 2>&1 || { cat "$bin/log"; exit 1; }
+PATH=$bin make run TOOL_BUILD=build-any-host >"$bin/log" 2>&1 || { cat "$bin/log"; exit 1; }
 grep -q "brew install cmake make nlohmann-json" "$bin/log" || { cat "$bin/log"; exit 1; }
 grep -q "out/centers.json を生成しました。" "$bin/log" || { cat "$bin/log"; exit 1; }
 grep -E "brew|dnf" "$bin/log"
