@@ -63,9 +63,10 @@ def program_of(stdout):
 
 class Case:
     def __init__(self, name, list_text=None, list_path=None, args=("in.json", "out"),
-                 prepare=None, out_folder="out", windows=None):
+                 prepare=None, out_folder="out", windows=None, list_bytes=None):
         self.name, self.list_text, self.list_path, self.args = name, list_text, list_path, args
         self.prepare, self.out_folder, self.windows = prepare, out_folder, windows
+        self.list_bytes = list_bytes
 
 
 def setup(folder, case):
@@ -75,6 +76,9 @@ def setup(folder, case):
             f.write(case.list_text)
     if case.list_path is not None:
         shutil.copy(case.list_path, os.path.join(folder, "in.json"))
+    if case.list_bytes is not None:
+        with open(os.path.join(folder, "in.json"), "wb") as f:
+            f.write(case.list_bytes)
     if case.prepare:
         case.prepare(folder)
 
@@ -87,7 +91,7 @@ def check(case, linux_binary, exe, wine_env):
         l_status, l_out, l_err = run([linux_binary] + list(case.args), linux_dir)
         w_status, w_out, w_err = run([WINE, exe] + list(case.args), wine_dir, wine_env)
         w_out, program = program_of(w_out)
-        if program is None or not program.lower().endswith("parcelo.exe"):
+        if b"> " in l_out and (program is None or not program.lower().endswith("parcelo.exe")):
             problems.append(f"no usage line naming parcelo.exe: {w_out!r}")
         l_files = folder_files(os.path.join(linux_dir, case.out_folder))
         w_files = folder_files(os.path.join(wine_dir, case.out_folder))
@@ -133,25 +137,40 @@ def named_paths(text):
     return dict(args=(list_name, folder), prepare=prepare, out_folder=folder)
 
 
+def shared_cases(project):
+    """The cases every comparison of two builds runs, from tests/data/comparison-cases.tsv."""
+    found = []
+    with open(os.path.join(project, "tests", "data", "comparison-cases.tsv"), encoding="utf-8") as f:
+        lines = [line.rstrip("\n") for line in f if line.strip() and not line.startswith("#")]
+    for name, kind, value in (line.split("\t") for line in lines):
+        if kind == "args":
+            found.append(Case(name, args=tuple(value.split(" "))))
+        elif kind == "text":
+            found.append(Case(name, value))
+        else:
+            path, _, size = value.partition(" ")
+            path = os.path.join(project, path)
+            if not os.path.exists(path):
+                print(f"skip - {name}: {value} is absent")
+                continue
+            data = open(path, "rb").read()
+            found.append(Case(name, list_bytes=data[:int(size)] if size else data))
+    return found
+
+
 def cases(project):
-    real = os.path.join(project, "..", "shared", "data", "area.json")
     examples = os.path.join(project, "tests", "data")
     centre_example = open(os.path.join(examples, "centre-example.json"), encoding="utf-8").read()
     office_example = open(os.path.join(examples, "office-example.json"), encoding="utf-8").read()
-    found = [
-        Case("the centre index example", centre_example),
-        Case("the office files example", office_example),
-        Case("the shipped sample", list_path=os.path.join(project, "data", "sample-area.json")),
+    found = shared_cases(project) + [
         Case("a byte-order mark and trailing text",
              '\ufeff{"centers": {"1": {"name": "a/b", "children": ["x"]}}, "offices": null} !'),
-        Case("an input that cannot be opened", args=("missing.json", "out")),
         Case("an input that is a folder", args=("out", "out")),
         Case("a parse error", '{"centers": {"1": {"name": "abc'),
         Case("an empty input", ""),
         Case("a number too large", '{"centers": {}, "offices": {}, "x": 1e999}'),
         Case("no offices table", '{"centers": {}}'),
         Case("a malformed list", '{"centers": {"1": {"name": 5}}, "offices": {}}'),
-        Case("an unsafe office code", devices("0", "../x")),
         Case("an output folder that is missing", office_example, args=("in.json", "nowhere")),
         Case("a folder where an office file goes", office_example,
              prepare=lambda d: os.mkdir(os.path.join(d, "out", "120000.json"))),
@@ -172,10 +191,6 @@ def cases(project):
         found.append(Case(f"the office code {code}, refused on every host", devices(code)))
     # Windows folds É and é to one name, which Linux keeps apart: the second is refused there.
     found.append(Case("offices É and é", devices("É", "é"), windows=refused("é", ["É.json"])))
-    if os.path.exists(real):
-        found.append(Case("the agency's real list", list_path=real))
-    else:
-        print("skip - the agency's real list: ../shared/data/area.json is absent")
     return found
 
 
