@@ -9,6 +9,7 @@ if(WIN32)
   target_sources(parcelo PRIVATE ${CMAKE_BINARY_DIR}/parcelo.rc)
   install(TARGETS parcelo RUNTIME DESTINATION .)
   install(FILES LICENSE README.md data/sample-area.json DESTINATION .)
+  install(FILES docs/guide.en.md docs/guide.ja.md DESTINATION docs)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME windows-x64)
 else()
@@ -40,6 +41,8 @@ else()
 
   install(TARGETS parcelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES README.md data/sample-area.json DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The README's links lead into docs/ beside it.
+  install(FILES docs/guide.en.md docs/guide.ja.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
   # Debian keeps the licence in the copyright file; other systems get the file itself.
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT licence)
   install(FILES packaging/debian/copyright ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR}

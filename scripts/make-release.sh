@@ -39,6 +39,7 @@ for target in x86_64: aarch64:cmake/aarch64-linux-gnu.cmake armv6:cmake/arm-linu
   cp "$build/man/man1/parcelo.1" "$folder/man/man1/"
   cp "$build/man/ja/man1/parcelo.1" "$folder/man/ja/man1/"
   cp LICENSE README.md data/sample-area.json "$folder/"
+  mkdir -p "$folder/docs" && cp docs/guide.en.md docs/guide.ja.md "$folder/docs/"
   archive "parcelo-$version-linux-$arch"
 done
 

@@ -12,16 +12,16 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 const list = path.join(here, "../../../shared/data/area.json");
 const [tool, work] = process.argv.slice(2);
 
-// Every code block in the README's board sections is one of the short examples, whole.
+// Every code block in the guides' board sections is one of the short examples, whole.
 const examples = ["../../board/arduino/Parcelo/examples/AreaCode/AreaCode.ino",
                   "../../board/micropython/area_code.py"]
   .map((file) => fs.readFileSync(path.join(here, file), "utf8"));
-const readme = fs.readFileSync(path.join(here, "../../README.md"), "utf8");
-const sections = [...readme.matchAll(/^### (?:On the board|ボードで使う)\n([\s\S]*?)(?=^##)/gm)];
+const sections = ["guide.en.md", "guide.ja.md"].flatMap((guide) => [...fs.readFileSync(
+  path.join(here, "../../docs", guide), "utf8").matchAll(/^## (?:On the board|ボードで使う)\n([\s\S]*?)(?=^## |(?![\s\S]))/gm)]);
 const blocks = sections.flatMap((section) => [...section[1].matchAll(/^```\w*\n([\s\S]*?)^```/gm)]);
 const strays = blocks.filter((block) => !examples.includes(block[1]));
 if (sections.length !== 2 || blocks.length !== 4 || strays.length > 0) {
-  console.log(`FAILED: the README's board sections (${sections.length}) hold ${blocks.length} ` +
+  console.log(`FAILED: the guides' board sections (${sections.length}) hold ${blocks.length} ` +
               `code blocks, ${strays.length} of them not an example file:\n` + strays.join("\n"));
   process.exit(1);
 }
