@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -21,12 +23,18 @@ const std::string kPath = "out/130000.json";
 const std::string kText = "[\n]";
 const std::string kFirstTemporary = platform::temporary_path(kPath, 4242, 0);
 
+// What stands in the folder before the write: "old" at the path unless `old_file` is false,
+// the folder and the failure the row sets, and whatever `before` adds.
 struct Row {
   const char* what;
-  std::function<void(FakeHost&, platform::WriteRecord&)> before;
   FileWrite on_linux;
   FileWrite on_windows;
   const char* left;  // what stands at the path afterwards; "new" for the text written
+  bool old_file = true;
+  bool folder_writable = true;
+  const char* fail_at = "";
+  std::size_t size_limit = SIZE_MAX;
+  std::function<void(FakeHost&, platform::WriteRecord&)> before = nullptr;
   std::string path = kPath;
   bool leaves_temporary = false;
   const char* left_on_windows = nullptr;  // where it differs from `left`
@@ -36,95 +44,55 @@ void write(FakeHost& host, platform::WriteRecord& record, const std::string& pat
   platform::write_whole_file(host, record, path, "first");
 }
 
+constexpr FileWrite kWritten = FileWrite::kWritten;
+constexpr FileWrite kCannotOpen = FileWrite::kCannotOpen;
+constexpr FileWrite kCannotWrite = FileWrite::kCannotWrite;
+constexpr FileWrite kRefused = FileWrite::kRefusedOwnFile;
+
 const Row kRows[] = {
-    {"nothing at the path", nullptr, FileWrite::kWritten, FileWrite::kWritten, "new"},
-    {"a file the user may write", [](FakeHost& h, auto&) { h.put_file(kPath, "old"); },
-     FileWrite::kWritten, FileWrite::kWritten, "new"},
-    {"a file the user may not write",
-     [](FakeHost& h, auto&) { h.put_file(kPath, "old", 0444, false); }, FileWrite::kCannotOpen,
-     FileWrite::kCannotOpen, "old"},
-    {"a folder, a link, a FIFO or a device", [](FakeHost& h, auto&) { h.put_other(kPath); },
-     FileWrite::kCannotOpen, FileWrite::kCannotOpen, ""},
-    {"a path the host cannot tell", [](FakeHost& h, auto&) { h.put_unknown(kPath); },
-     FileWrite::kCannotOpen, FileWrite::kCannotOpen, ""},
-    {"a file this run wrote", [](FakeHost& h, auto& r) { write(h, r, kPath); },
-     FileWrite::kRefusedOwnFile, FileWrite::kRefusedOwnFile, "first"},
-    {"a file this run wrote, rewritten since to another size with its time put back",
+    {"nothing at the path", kWritten, kWritten, "new", false},
+    {"a file the user may write", kWritten, kWritten, "new"},
+    {"a file the user may not write", kCannotOpen, kCannotOpen, "old", false, true, "", SIZE_MAX,
+     [](FakeHost& h, auto&) { h.put_file(kPath, "old", 0444, false); }},
+    {"a folder, a link, a FIFO or a device", kCannotOpen, kCannotOpen, "", false, true, "",
+     SIZE_MAX, [](FakeHost& h, auto&) { h.put_other(kPath); }},
+    {"a path the host cannot tell", kCannotOpen, kCannotOpen, "", false, true, "", SIZE_MAX,
+     [](FakeHost& h, auto&) { h.put_unknown(kPath); }},
+    {"a file this run wrote", kRefused, kRefused, "first", false, true, "", SIZE_MAX,
+     [](FakeHost& h, auto& r) { write(h, r, kPath); }},
+    {"a file this run wrote, rewritten since to another size with its time put back", kWritten,
+     kWritten, "new", false, true, "", SIZE_MAX,
      [](FakeHost& h, auto& r) {
        write(h, r, kPath);
        h.rewrite_keeping_time(kPath, "another size");
-     },
-     FileWrite::kWritten, FileWrite::kWritten, "new"},
-    {"a name that differs from one this run wrote in letter case beyond ASCII",
+     }},
+    {"a name that differs from one this run wrote in letter case beyond ASCII", kWritten, kRefused,
+     "new", false, true, "", SIZE_MAX,
      [](FakeHost& h, auto& r) { write(h, r, "out/\xC3\xA4.json"); },  // "ä" before "Ä"
-     FileWrite::kWritten, FileWrite::kRefusedOwnFile, "new", "out/\xC3\x84.json", false, "first"},
-    {"a file at the temporary name tried first",
-     [](FakeHost& h, auto&) { h.put_file(kFirstTemporary, "planted"); }, FileWrite::kWritten,
-     FileWrite::kWritten, "new"},
-    {"a folder that lets no file be made, a lone writable file at the path",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.folder_writable = false;
-     },
-     FileWrite::kWritten, FileWrite::kWritten, "new"},
-    {"a folder that lets no file be made, a file with a second link at the path",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.link(kPath, "out/other.json");
-       h.folder_writable = false;
-     },
-     FileWrite::kCannotOpen, FileWrite::kCannotOpen, "old"},
-    {"a folder that lets no file be made, nothing at the path",
-     [](FakeHost& h, auto&) { h.folder_writable = false; }, FileWrite::kCannotOpen,
-     FileWrite::kCannotOpen, "(absent)"},
+     "out/\xC3\x84.json", false, "first"},
+    {"a file at the temporary name tried first", kWritten, kWritten, "new", false, true, "",
+     SIZE_MAX, [](FakeHost& h, auto&) { h.put_file(kFirstTemporary, "planted"); }},
+    {"a folder that lets no file be made, a lone writable file at the path", kWritten, kWritten,
+     "new", true, false},
+    {"a folder that lets no file be made, a file with a second link at the path", kCannotOpen,
+     kCannotOpen, "old", true, false, "", SIZE_MAX,
+     [](FakeHost& h, auto&) { h.link(kPath, "out/other.json"); }},
+    {"a folder that lets no file be made, nothing at the path", kCannotOpen, kCannotOpen,
+     "(absent)", false, false},
     {"a folder that lets no file be made or removed, the write in place stopped by a size limit",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.folder_writable = false;
-       h.size_limit = 2;
-     },
-     FileWrite::kCannotWrite, FileWrite::kCannotWrite, "["},
+     kCannotWrite, kCannotWrite, "[", true, false, "", 2},
     {"a folder that lets no file be made or removed, the file written in place not closed",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.folder_writable = false;
-       h.fail_at = "close";
-     },
-     FileWrite::kCannotWrite, FileWrite::kCannotWrite, "new"},
-    {"no temporary file can be made, the write in place stopped by a size limit",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.fail_at = "create";
-       h.size_limit = 2;
-     },
-     FileWrite::kCannotWrite, FileWrite::kCannotWrite, "(absent)"},
-    {"no temporary file can be made, nothing at the path",
-     [](FakeHost& h, auto&) { h.fail_at = "create"; }, FileWrite::kCannotOpen,
-     FileWrite::kCannotOpen, "(absent)"},
-    {"a full disk while the temporary file is written",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.size_limit = 2;
-     },
-     FileWrite::kCannotWrite, FileWrite::kCannotWrite, "old"},
-    {"the temporary file cannot be closed",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.fail_at = "close";
-     },
-     FileWrite::kCannotWrite, FileWrite::kCannotWrite, "old"},
-    {"the rename fails",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.fail_at = "rename";
-     },
-     FileWrite::kCannotOpen, FileWrite::kCannotOpen, "old"},
-    {"the folder made read-only while the file is written",
-     [](FakeHost& h, auto&) {
-       h.put_file(kPath, "old");
-       h.fail_at = "lock the folder";
-     },
-     FileWrite::kCannotOpen, FileWrite::kCannotOpen, "old", kPath, true},
+     kCannotWrite, kCannotWrite, "new", true, false, "close"},
+    {"no temporary file can be made, the write in place stopped by a size limit", kCannotWrite,
+     kCannotWrite, "(absent)", true, true, "create", 2},
+    {"no temporary file can be made, nothing at the path", kCannotOpen, kCannotOpen, "(absent)",
+     false, true, "create"},
+    {"a full disk while the temporary file is written", kCannotWrite, kCannotWrite, "old", true,
+     true, "", 2},
+    {"the temporary file cannot be closed", kCannotWrite, kCannotWrite, "old", true, true, "close"},
+    {"the rename fails", kCannotOpen, kCannotOpen, "old", true, true, "rename"},
+    {"the folder made read-only while the file is written", kCannotOpen, kCannotOpen, "old", true,
+     true, "lock the folder", SIZE_MAX, nullptr, kPath, true},
 };
 
 TEST(WholeFileTest, FollowsTheWriteRuleOnLinuxAndOnWindows) {
@@ -133,7 +101,11 @@ TEST(WholeFileTest, FollowsTheWriteRuleOnLinuxAndOnWindows) {
       SCOPED_TRACE(std::string(behaviour->name) + ": " + row.what);
       FakeHost host(*behaviour);
       platform::WriteRecord record;
+      if (row.old_file) host.put_file(kPath, "old");
       if (row.before) row.before(host, record);
+      host.folder_writable = row.folder_writable;
+      host.fail_at = row.fail_at;
+      host.size_limit = row.size_limit;
       const std::vector<std::string> names_before = host.names();
       std::set<std::string> planted;
       for (const std::string& name : names_before) planted.insert(name + host.content(name));

@@ -144,9 +144,9 @@ Error Files::readPlace(JsonPairConst member, Place& place) {
   return error;
 }
 
-Error Files::readPlace(JsonObjectConst child, Place& place) {
+Error Files::readPlace(JsonVariantConst child, Place& place) {
   Error error = Error::Ok;
-  if (child.isNull()) return Error::NotParcelo;
+  if (!child.is<JsonObjectConst>()) return Error::NotParcelo;
   copyText(child["code"], place.code, sizeof place.code, error) &&
       copyText(child["name"], place.name, sizeof place.name, error);
   return error;

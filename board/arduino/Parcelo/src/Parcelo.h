@@ -84,13 +84,29 @@ class Files {
   static Error endOfFile(File& file);
   static Error parsed(DeserializationError error);
   static Error readPlace(JsonPairConst member, Place& place);
-  static Error readPlace(JsonObjectConst child, Place& place);
+  static Error readPlace(JsonVariantConst child, Place& place);
   static Error readMunicipality(JsonObjectConst entry, Municipality& municipality);
+  template <typename Places, typename Visit>
+  static Error visitPlaces(Places places, Visit& visit);
 
   fs::FS& fs_;
   const char* folder_;
   ArduinoJson::Allocator* allocator_;
 };
+
+// Reads each centre or office of `places` and hands it to visit while visit returns true; the
+// rest are still read, so that a bad one gives its error whether or not visit stopped.
+template <typename Places, typename Visit>
+Error Files::visitPlaces(Places places, Visit& visit) {
+  bool visiting = true;
+  for (auto item : places) {
+    Place place;
+    const Error error = readPlace(item, place);
+    if (error != Error::Ok) return error;
+    if (visiting) visiting = visit(place);
+  }
+  return Error::Ok;
+}
 
 template <typename Visit>
 Error Files::centers(Visit visit) {
@@ -99,14 +115,7 @@ Error Files::centers(Visit visit) {
   JsonDocument doc = newDocument();
   Error error = loadCenters(filter, doc);
   if (error != Error::Ok) return error;
-  bool visiting = true;
-  for (JsonPairConst member : doc.as<JsonObjectConst>()) {
-    Place place;
-    error = readPlace(member, place);
-    if (error != Error::Ok) break;
-    if (visiting) visiting = visit(place);
-  }
-  return error;
+  return visitPlaces(doc.as<JsonObjectConst>(), visit);
 }
 
 template <typename Visit>
@@ -123,14 +132,7 @@ Error Files::offices(const char* center, Visit visit) {
     children = member.value()["children"];
     if (!children.is<JsonArrayConst>()) return Error::NotParcelo;
   }
-  bool visiting = true;
-  for (JsonObjectConst child : children.as<JsonArrayConst>()) {
-    Place place;
-    error = readPlace(child, place);
-    if (error != Error::Ok) break;
-    if (visiting) visiting = visit(place);
-  }
-  return error;
+  return visitPlaces(children.as<JsonArrayConst>(), visit);
 }
 
 template <typename Visit>
