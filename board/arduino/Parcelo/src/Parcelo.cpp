@@ -1,60 +1,138 @@
 #include "Parcelo.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace parcelo {
 
 namespace {
 
-// The deepest centers.json goes: centres, a centre, its offices, an office.
-constexpr uint8_t kCentersDepth = 4;
+// Room for a member's name: Parcelo's files use "areaname", "children", "cityname", "code" and
+// "name".
+const size_t kKeySize = 16;
+// Room for "<folder>/<code>.json".
+const size_t kPathSize = 64;
 
-bool copyText(JsonVariantConst value, char* out, size_t size, Error& error) {
-  const char* text = value.as<const char*>();
-  if (!value.is<const char*>()) {
-    error = Error::NotParcelo;
+// A member of an object that a call needs: its name and the caller's buffer for its text.
+struct Member {
+  const char* key;
+  char* out;
+  size_t size;
+};
+
+// Reads the object that comes next into `members`, all of which it must hold as strings; other
+// members are skipped. False on any error, or when a member is missing.
+bool readMembers(JsonReader& json, const Member* members, uint8_t count) {
+  if (!json.beginObject()) return false;
+  uint8_t found = 0;
+  char key[kKeySize];
+  while (json.nextKey(key, sizeof key)) {
+    uint8_t i = 0;
+    while (i < count && strcmp(key, members[i].key) != 0) i++;
+    if (i == count) {
+      json.skip();
+    } else if (json.readString(members[i].out, members[i].size)) {
+      found |= static_cast<uint8_t>(1 << i);
+    }
+  }
+  return !json.error() && found == (1 << count) - 1;
+}
+
+bool readPlace(JsonReader& json, Place& place) {
+  const Member members[] = {{"code", place.code, sizeof place.code},
+                            {"name", place.name, sizeof place.name}};
+  return readMembers(json, members, 2);
+}
+
+bool readMunicipality(JsonReader& json, Municipality& town) {
+  const Member members[] = {{"cityname", town.cityname, sizeof town.cityname},
+                            {"areaname", town.areaname, sizeof town.areaname},
+                            {"code", town.code, sizeof town.code}};
+  return readMembers(json, members, 3);
+}
+
+// Enters centers.json's object of centres; false, with no error, for the "null" of a list
+// without centres.
+bool beginCentres(JsonReader& json) {
+  if (json.peek() != JsonToken::Null) return json.beginObject();
+  json.readNull();
+  return false;
+}
+
+// The offices of one centre: its "children", each handed to the visitor while it wants more.
+bool readChildren(JsonReader& json, Visitor<Place>& visitor) {
+  if (!json.beginObject()) return false;
+  bool listed = false;
+  char key[kKeySize];
+  while (json.nextKey(key, sizeof key)) {
+    if (strcmp(key, "children") != 0) {
+      json.skip();
+      continue;
+    }
+    listed = json.beginArray();
+    bool visiting = true;
+    Place place;
+    while (listed && json.nextItem()) {
+      listed = readPlace(json, place);
+      if (listed && visiting) visiting = visitor.visit(place);
+    }
+  }
+  return listed && !json.error();
+}
+
+Error fromJson(JsonError error) {
+  switch (error.code()) {
+    case JsonError::Ok:
+      return Error::Ok;
+    case JsonError::TooLong:
+      return Error::TooLong;
+    case JsonError::TimedOut:
+      return Error::TimedOut;
+    default:
+      return Error::NotParcelo;
+  }
+}
+
+// The call's outcome: the reader's error, else NotParcelo where the shape was wrong, else the
+// rest of the stream must be white space.
+Error outcome(JsonReader& json, bool shaped) {
+  if (shaped) json.finish();
+  if (json.error()) return fromJson(json.error());
+  return shaped ? Error::Ok : Error::NotParcelo;
+}
+
+// Keeps the code of the first municipality with the name asked for.
+class AreaCodeFinder : public Visitor<Municipality> {
+ public:
+  AreaCodeFinder(const char* cityname, char (&code)[kCodeSize]) : cityname_(cityname), code_(code) {
+    code_[0] = '\0';
+  }
+  bool visit(const Municipality& town) override {
+    if (strcmp(town.cityname, cityname_) != 0) return true;
+    memcpy(code_, town.code, sizeof code_);
     return false;
   }
-  size_t length = strlen(text);
-  if (length >= size) {
-    error = Error::TooLong;
-    return false;
-  }
-  memcpy(out, text, length + 1);
-  return true;
-}
 
-bool isSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
-
-// The next character that is not white space, left in the file; -1 at the end.
-int peekNonSpace(File& file) {
-  while (isSpace(file.peek())) file.read();
-  return file.peek();
-}
-
-int nextNonSpace(File& file) {
-  int c = peekNonSpace(file);
-  file.read();
-  return c;
-}
+ private:
+  const char* cityname_;
+  char (&code_)[kCodeSize];
+};
 
 }  // namespace
 
-const char* errorText(Error error) {
-  switch (error) {
-    case Error::Ok:
+const char* Error::c_str() const {
+  switch (code_) {
+    case Ok:
       return "ok";
-    case Error::NoFile:
+    case NoFile:
       return "no such file on the card";
-    case Error::NotParcelo:
+    case NotParcelo:
       return "not a file that Parcelo wrote";
-    case Error::TooLong:
+    case TooLong:
       return "a code or name too long";
-    case Error::NoMemory:
-      return "not enough memory";
-    case Error::BadCode:
+    case BadCode:
       return "not a code";
+    case TimedOut:
+      return "timed out";
   }
   return "unknown error";
 }
@@ -64,101 +142,91 @@ bool validCode(const char* code) {
   return strpbrk(code, "/\\*") == nullptr;
 }
 
-Files::Files(fs::FS& fs, const char* folder, ArduinoJson::Allocator* allocator)
-    : fs_(fs), folder_(folder), allocator_(allocator) {}
+Error readCenters(Stream& centersJson, Visitor<Place>& visitor, unsigned long timeoutMs) {
+  JsonReader json(centersJson, timeoutMs);
+  bool shaped = true;
+  bool visiting = true;
+  Place place;
+  if (beginCentres(json)) {
+    while (shaped && json.nextKey(place.code, sizeof place.code)) {
+      const Member name[] = {{"name", place.name, sizeof place.name}};
+      shaped = readMembers(json, name, 1);
+      if (shaped && visiting) visiting = visitor.visit(place);
+    }
+  }
+  return outcome(json, shaped);
+}
+
+Error readOffices(Stream& centersJson, const char* center, Visitor<Place>& visitor,
+                  unsigned long timeoutMs) {
+  if (!validCode(center)) return Error::BadCode;
+  JsonReader json(centersJson, timeoutMs);
+  bool shaped = true;
+  char code[kCodeSize];
+  if (beginCentres(json)) {
+    while (shaped && json.nextKey(code, sizeof code)) {
+      if (strcmp(code, center) == 0) {
+        shaped = readChildren(json, visitor);
+      } else {
+        json.skip();
+      }
+    }
+  }
+  return outcome(json, shaped);
+}
+
+Error readMunicipalities(Stream& officeJson, Visitor<Municipality>& visitor,
+                         unsigned long timeoutMs) {
+  JsonReader json(officeJson, timeoutMs);
+  bool shaped = json.beginArray();
+  bool visiting = true;
+  Municipality town;
+  while (shaped && json.nextItem()) {
+    shaped = readMunicipality(json, town);
+    if (shaped && visiting) visiting = visitor.visit(town);
+  }
+  return outcome(json, shaped);
+}
+
+Error readAreaCode(Stream& officeJson, const char* cityname, char (&code)[kCodeSize],
+                   unsigned long timeoutMs) {
+  code[0] = '\0';
+  if (cityname == nullptr) return Error::BadCode;
+  AreaCodeFinder finder(cityname, code);
+  return readMunicipalities(officeJson, static_cast<Visitor<Municipality>&>(finder), timeoutMs);
+}
 
 Error Files::areaCode(const char* office, const char* cityname, char (&code)[kCodeSize]) {
   code[0] = '\0';
   if (cityname == nullptr) return Error::BadCode;
-  return municipalities(office, [&](const Municipality& municipality) {
-    if (strcmp(municipality.cityname, cityname) != 0) return true;
-    memcpy(code, municipality.code, sizeof code);
-    return false;
-  });
+  AreaCodeFinder finder(cityname, code);
+  Request request = {Request::Municipalities, nullptr, nullptr, &finder};
+  return read(office, request);
 }
 
-JsonDocument Files::newDocument() const {
-  return allocator_ != nullptr ? JsonDocument(allocator_) : JsonDocument();
-}
-
-Error Files::open(const char* name, File& file) const {
+Error Files::read(const char* name, const Request& request) {
   if (!validCode(name)) return Error::BadCode;
-  char path[160];
-  int length = snprintf(path, sizeof path, "%s/%s.json", folder_, name);
-  if (length < 0 || static_cast<size_t>(length) >= sizeof path) return Error::TooLong;
-  file = fs_.open(path, "r");
-  if (!file) return Error::NoFile;
-  if (file.isDirectory()) {
-    file.close();
-    return Error::NoFile;
+  size_t folder = strlen(folder_);
+  size_t code = strlen(name);
+  char path[kPathSize];
+  if (folder + 1 + code + sizeof ".json" > sizeof path) return Error::TooLong;
+  memcpy(path, folder_, folder);
+  path[folder] = '/';
+  memcpy(path + folder + 1, name, code);
+  memcpy(path + folder + 1 + code, ".json", sizeof ".json");
+  return open_(fs_, path, request);
+}
+
+Error Files::readOpen(Stream& file, const Request& request) {
+  switch (request.kind) {
+    case Request::Centers:
+      return readCenters(file, *request.places);
+    case Request::Offices:
+      return readOffices(file, request.center, *request.places);
+    case Request::Municipalities:
+      break;
   }
-  return Error::Ok;
-}
-
-Error Files::loadCenters(JsonDocument& filter, JsonDocument& doc) {
-  if (filter.overflowed()) return Error::NoMemory;
-  File file;
-  Error error = open("centers", file);
-  if (error != Error::Ok) return error;
-  // The filter drops a value of the wrong kind without a word: look at the first character.
-  // The tool writes "null" for a list without centres.
-  int first = peekNonSpace(file);
-  if (first != '{' && first != 'n') error = Error::NotParcelo;
-  if (error == Error::Ok) {
-    error = parsed(deserializeJson(doc, file, DeserializationOption::Filter(filter),
-                                   DeserializationOption::NestingLimit(kCentersDepth)));
-  }
-  if (error == Error::Ok) error = endOfFile(file);
-  file.close();
-  return error;
-}
-
-Error Files::startArray(File& file, bool& more) {
-  if (nextNonSpace(file) != '[') return Error::NotParcelo;
-  more = peekNonSpace(file) != ']';
-  if (!more) file.read();
-  return Error::Ok;
-}
-
-Error Files::nextInArray(File& file, bool& more) {
-  int c = nextNonSpace(file);
-  more = c == ',';
-  return more || c == ']' ? Error::Ok : Error::NotParcelo;
-}
-
-Error Files::endOfFile(File& file) {
-  return nextNonSpace(file) < 0 ? Error::Ok : Error::NotParcelo;
-}
-
-Error Files::parsed(DeserializationError error) {
-  if (error == DeserializationError::Ok) return Error::Ok;
-  return error == DeserializationError::NoMemory ? Error::NoMemory : Error::NotParcelo;
-}
-
-Error Files::readPlace(JsonPairConst member, Place& place) {
-  Error error = Error::Ok;
-  size_t length = member.key().size();
-  if (length >= sizeof place.code) return Error::TooLong;
-  memcpy(place.code, member.key().c_str(), length + 1);
-  copyText(member.value()["name"], place.name, sizeof place.name, error);
-  return error;
-}
-
-Error Files::readPlace(JsonVariantConst child, Place& place) {
-  Error error = Error::Ok;
-  if (!child.is<JsonObjectConst>()) return Error::NotParcelo;
-  copyText(child["code"], place.code, sizeof place.code, error) &&
-      copyText(child["name"], place.name, sizeof place.name, error);
-  return error;
-}
-
-Error Files::readMunicipality(JsonObjectConst entry, Municipality& municipality) {
-  Error error = Error::Ok;
-  if (entry.isNull()) return Error::NotParcelo;
-  copyText(entry["cityname"], municipality.cityname, sizeof municipality.cityname, error) &&
-      copyText(entry["areaname"], municipality.areaname, sizeof municipality.areaname, error) &&
-      copyText(entry["code"], municipality.code, sizeof municipality.code, error);
-  return error;
+  return readMunicipalities(file, *request.towns);
 }
 
 }  // namespace parcelo

@@ -1,38 +1,55 @@
-// Reads the files that Parcelo writes (centers.json and one <office>.json per forecast office)
-// from an fs::FS, such as SD or LittleFS, on ArduinoJson 7.
+// Reads the files that Parcelo writes (centers.json and one <office>.json per forecast office):
+// from a card or flash file system through Files, or from any Stream through the read*
+// functions below (Serial, an HTTP body, bytes in flash).
 //
-// Every call opens one file and streams through it: an office file one entry at a time,
-// centers.json through a filter that keeps only what the call returns, so the heap a call
-// needs does not grow with the file. Codes stay strings, exactly as the files hold them
-// ("010000", never 10000). A call that cannot answer returns an Error; it never crashes.
+// Every call streams through its file with ParceloJson's reader: it allocates nothing, and
+// keeps only the Place or Municipality it hands to the visitor, on the stack. Codes stay
+// strings, exactly as the files hold them ("010000", never 10000). A call that cannot answer
+// returns an Error; it never crashes.
 #pragma once
 
-#include <ArduinoJson.h>
-#include <FS.h>
+#include <Arduino.h>
 #include <stddef.h>
+#include <stdint.h>
+
+#include "ParceloJson.h"
 
 namespace parcelo {
 
-enum class Error : uint8_t {
-  Ok,
-  NoFile,      // the folder or the file is not on the card
-  NotParcelo,  // the file is not as Parcelo writes it: empty, cut off, or of another shape
-  TooLong,     // a code or a name in the file does not fit kCodeSize or kNameSize
-  NoMemory,    // too little heap for one entry
-  BadCode,     // the code asked for cannot name a file ("", too long, or with / \ *)
+// What a call returns: `if (error) Serial.println(error.c_str());`.
+class Error {
+ public:
+  enum Code : uint8_t {
+    Ok,
+    NoFile,      // the folder or the file is not on the card
+    NotParcelo,  // the file is not as Parcelo writes it: empty, cut off, or of another shape
+    TooLong,     // a code or a name in the file does not fit kCodeSize or kNameSize
+    BadCode,     // the code asked for cannot name a file ("", too long, or with / \ *)
+    TimedOut,    // a stream read with a time limit gave no byte in time
+  };
+  Error(Code code = Ok) : code_(code) {}
+  explicit operator bool() const { return code_ != Ok; }
+  Code code() const { return code_; }
+  // A short English text to show on the screen: "ok", "no such file on the card", ...
+  const char* c_str() const;
+  friend bool operator==(Error a, Error b) { return a.code_ == b.code_; }
+  friend bool operator!=(Error a, Error b) { return a.code_ != b.code_; }
+
+ private:
+  Code code_;
 };
 
-// A short English text for the error, to show on the screen ("ok" for Error::Ok).
-const char* errorText(Error error);
-
-// Whether `code` can name a file and a member of centers.json: not empty, shorter than
-// kCodeSize, without / \ or * (the filter's wildcard).
-bool validCode(const char* code);
+// The same as error.c_str(), as earlier versions of the library spelled it.
+inline const char* errorText(Error error) { return error.c_str(); }
 
 // Room for a code or a name, with its terminating NUL. The agency's codes have 6 digits and
 // its longest name 42 bytes of UTF-8.
-constexpr size_t kCodeSize = 16;
-constexpr size_t kNameSize = 128;
+const size_t kCodeSize = 16;
+const size_t kNameSize = 128;
+
+// Whether `code` can name a file and a member of centers.json: not empty, shorter than
+// kCodeSize, without / \ or *.
+bool validCode(const char* code);
 
 // A regional centre or a forecast office.
 struct Place {
@@ -48,114 +65,131 @@ struct Municipality {
   char code[kCodeSize];
 };
 
+// Hears each item a call reads; returns false to hear no more. Files and the read* templates
+// below wrap any callable (a lambda) in one.
+template <typename Item>
+class Visitor {
+ public:
+  virtual bool visit(const Item& item) = 0;
+
+ protected:
+  ~Visitor() {}
+};
+
+// Reading from a Stream that holds centers.json or an office file; the stream is read to its
+// end (or to the time limit of a reader made with one), so that a file cut off or of another
+// shape gives its error whether or not the visitor stopped early.
+//
+// Each regional centre of centers.json, in the file's order. The tool writes "null" for a list
+// without centres: no visit, Ok.
+Error readCenters(Stream& centersJson, Visitor<Place>& visitor, unsigned long timeoutMs = 0);
+// Each office of the centre with the code `center`, in the file's order; a centre the file
+// lacks has no offices.
+Error readOffices(Stream& centersJson, const char* center, Visitor<Place>& visitor,
+                  unsigned long timeoutMs = 0);
+// Each municipality of an office file, in the file's order.
+Error readMunicipalities(Stream& officeJson, Visitor<Municipality>& visitor,
+                         unsigned long timeoutMs = 0);
+// Sets `code` to the primary-subdivision code of the municipality named `cityname`: the first
+// such entry where a name repeats, "" where there is none.
+Error readAreaCode(Stream& officeJson, const char* cityname, char (&code)[kCodeSize],
+                   unsigned long timeoutMs = 0);
+
+template <typename Item, typename Visit>
+class VisitorOf : public Visitor<Item> {
+ public:
+  explicit VisitorOf(Visit& visit) : visit_(visit) {}
+  bool visit(const Item& item) override { return visit_(item); }
+
+ private:
+  Visit& visit_;
+};
+
+// Reads from `folder` of a file system: the ESP32's, ESP8266's and RP2040's fs::FS (SD, SD_MMC,
+// LittleFS), or the SD library's SD on other boards; anything whose open(path) gives a File that
+// is a Stream with isDirectory() and close().
 class Files {
  public:
-  // Reads from `folder` on `fs`; both must outlive this object. `allocator` (optional) is
-  // the heap ArduinoJson uses, for instance one in PSRAM.
-  explicit Files(fs::FS& fs, const char* folder = "/parcelo",
-                 ArduinoJson::Allocator* allocator = nullptr);
+  // `fs` and `folder` must outlive this object.
+  template <typename FileSystem>
+  explicit Files(FileSystem& fs, const char* folder = "/parcelo")
+      : fs_(&fs), open_(&openWith<FileSystem>), folder_(folder) {}
 
   // Calls visit(const Place&) for each regional centre of centers.json, in the file's order,
-  // while visit returns true. Each call checks the whole of what it reads, so that a file cut
-  // off or of another shape gives its error whether or not visit stopped early.
+  // while visit returns true.
   template <typename Visit>
-  Error centers(Visit visit);
+  Error centers(Visit visit) {
+    VisitorOf<Place, Visit> visitor(visit);
+    Request request = {Request::Centers, nullptr, &visitor, nullptr};
+    return read("centers", request);
+  }
 
   // Calls visit(const Place&) for each office of the centre with the code `center`, in the
   // file's order, while visit returns true. A centre the file lacks has no offices.
   template <typename Visit>
-  Error offices(const char* center, Visit visit);
+  Error offices(const char* center, Visit visit) {
+    if (!validCode(center)) return Error::BadCode;
+    VisitorOf<Place, Visit> visitor(visit);
+    Request request = {Request::Offices, center, &visitor, nullptr};
+    return read("centers", request);
+  }
 
   // Calls visit(const Municipality&) for each municipality in <office>.json, in the file's
   // order, while visit returns true.
   template <typename Visit>
-  Error municipalities(const char* office, Visit visit);
+  Error municipalities(const char* office, Visit visit) {
+    VisitorOf<Municipality, Visit> visitor(visit);
+    Request request = {Request::Municipalities, nullptr, nullptr, &visitor};
+    return read(office, request);
+  }
 
   // Sets `code` to the primary-subdivision code of the municipality named `cityname` in
   // <office>.json: the first such entry where a name repeats, "" where there is none.
   Error areaCode(const char* office, const char* cityname, char (&code)[kCodeSize]);
 
  private:
-  JsonDocument newDocument() const;
-  Error open(const char* name, File& file) const;
-  Error loadCenters(JsonDocument& filter, JsonDocument& doc);
-  static Error startArray(File& file, bool& more);
-  static Error nextInArray(File& file, bool& more);
-  static Error endOfFile(File& file);
-  static Error parsed(DeserializationError error);
-  static Error readPlace(JsonPairConst member, Place& place);
-  static Error readPlace(JsonVariantConst child, Place& place);
-  static Error readMunicipality(JsonObjectConst entry, Municipality& municipality);
-  template <typename Places, typename Visit>
-  static Error visitPlaces(Places places, Visit& visit);
+  struct Request {
+    enum Kind : uint8_t { Centers, Offices, Municipalities } kind;
+    const char* center;
+    Visitor<Place>* places;
+    Visitor<Municipality>* towns;
+  };
+  typedef Error (*Open)(void* fs, const char* path, const Request& request);
 
-  fs::FS& fs_;
+  // Opens <folder>/<name>.json and reads it for `request`.
+  Error read(const char* name, const Request& request);
+  static Error readOpen(Stream& file, const Request& request);
+
+  template <typename FileSystem>
+  static Error openWith(void* fs, const char* path, const Request& request) {
+    auto file = static_cast<FileSystem*>(fs)->open(path);
+    if (!file) return Error::NoFile;
+    Error error = file.isDirectory() ? Error(Error::NoFile) : readOpen(file, request);
+    file.close();
+    return error;
+  }
+
+  void* fs_;
+  Open open_;
   const char* folder_;
-  ArduinoJson::Allocator* allocator_;
 };
 
-// Reads each centre or office of `places` and hands it to visit while visit returns true; the
-// rest are still read, so that a bad one gives its error whether or not visit stopped.
-template <typename Places, typename Visit>
-Error Files::visitPlaces(Places places, Visit& visit) {
-  bool visiting = true;
-  for (auto item : places) {
-    Place place;
-    const Error error = readPlace(item, place);
-    if (error != Error::Ok) return error;
-    if (visiting) visiting = visit(place);
-  }
-  return Error::Ok;
-}
-
+// The same calls on a Stream, with a lambda for the visitor.
 template <typename Visit>
-Error Files::centers(Visit visit) {
-  JsonDocument filter = newDocument();
-  filter["*"]["name"] = true;
-  JsonDocument doc = newDocument();
-  Error error = loadCenters(filter, doc);
-  if (error != Error::Ok) return error;
-  return visitPlaces(doc.as<JsonObjectConst>(), visit);
+Error readCenters(Stream& centersJson, Visit visit, unsigned long timeoutMs = 0) {
+  VisitorOf<Place, Visit> visitor(visit);
+  return readCenters(centersJson, static_cast<Visitor<Place>&>(visitor), timeoutMs);
 }
-
 template <typename Visit>
-Error Files::offices(const char* center, Visit visit) {
-  if (!validCode(center)) return Error::BadCode;
-  JsonDocument filter = newDocument();
-  filter[center]["children"] = true;
-  JsonDocument doc = newDocument();
-  Error error = loadCenters(filter, doc);
-  if (error != Error::Ok) return error;
-  // The filter keeps at most the one member, and keeps it even where its value is not an object.
-  JsonVariantConst children;
-  for (JsonPairConst member : doc.as<JsonObjectConst>()) {
-    children = member.value()["children"];
-    if (!children.is<JsonArrayConst>()) return Error::NotParcelo;
-  }
-  return visitPlaces(children.as<JsonArrayConst>(), visit);
+Error readOffices(Stream& centersJson, const char* center, Visit visit,
+                  unsigned long timeoutMs = 0) {
+  VisitorOf<Place, Visit> visitor(visit);
+  return readOffices(centersJson, center, static_cast<Visitor<Place>&>(visitor), timeoutMs);
 }
-
 template <typename Visit>
-Error Files::municipalities(const char* office, Visit visit) {
-  File file;
-  bool more = false;
-  bool visiting = true;
-  Error error = open(office, file);
-  if (error == Error::Ok) error = startArray(file, more);
-  JsonDocument entry = newDocument();
-  while (more) {
-    // One entry at a time: the array's brackets and commas are read here, each entry by
-    // ArduinoJson, so the document never holds more than one entry.
-    error = parsed(deserializeJson(entry, file, DeserializationOption::NestingLimit(1)));
-    Municipality municipality;
-    if (error == Error::Ok) error = readMunicipality(entry.as<JsonObjectConst>(), municipality);
-    if (error != Error::Ok) break;
-    if (visiting) visiting = visit(municipality);
-    error = nextInArray(file, more);
-  }
-  if (error == Error::Ok) error = endOfFile(file);
-  file.close();
-  return error;
+Error readMunicipalities(Stream& officeJson, Visit visit, unsigned long timeoutMs = 0) {
+  VisitorOf<Municipality, Visit> visitor(visit);
+  return readMunicipalities(officeJson, static_cast<Visitor<Municipality>&>(visitor), timeoutMs);
 }
 
 }  // namespace parcelo

@@ -11,8 +11,8 @@ void setup() {
   SD.begin(4);  // the card's chip select on M5Stack Core, Core2 and CoreS3
   char code[parcelo::kCodeSize];  // a string, as the files hold it: "010000" is not 10000
   parcelo::Error error = files.areaCode("130000", "新宿区", code);
-  if (error != parcelo::Error::Ok) {
-    M5.Display.printf("Error: %s\n", parcelo::errorText(error));
+  if (error) {
+    M5.Display.printf("Error: %s\n", error.c_str());
     return;
   }
   // "130010": show the area of forecast/130000.json whose area.code is "130010".

@@ -2,7 +2,7 @@
 // A and C step through the list on the screen, B chooses: a regional centre, one of its
 // offices, then a municipality. The screen then shows the municipality's primary-subdivision
 // code, the agency's forecast address for the office, and which of its areas to show.
-// Needs M5Unified and ArduinoJson 7; Parcelo's files lie in /parcelo on the microSD card.
+// Needs M5Unified; Parcelo's files lie in /parcelo on the microSD card.
 #include <M5Unified.h>
 #include <Parcelo.h>
 #include <SD.h>
@@ -37,7 +37,7 @@ parcelo::Error readChosen() {
       return true;
     });
   }
-  listLength = error == parcelo::Error::Ok ? count : 0;
+  listLength = error ? 0 : count;
   return error;
 }
 
@@ -59,8 +59,8 @@ void draw() {
     return;
   }
   parcelo::Error error = readChosen();
-  if (error != parcelo::Error::Ok) {
-    M5.Display.printf("Error: %s\n", parcelo::errorText(error));
+  if (error) {
+    M5.Display.printf("Error: %s\n", error.c_str());
     return;
   }
   static const char* const titles[] = {"地方 / Centre", "府県 / Office", "市町村 / Town"};
