@@ -25,8 +25,11 @@ WEB_PACKAGES := emscripten
 # WebDriver, in a virtual display), a Japanese font for its screenshots, unzip for its zips.
 BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb fonts-ipafont-gothic unzip
 LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
-# The board's check builds the Arduino library 32-bit as well, as on the ESP32.
-BOARD_PACKAGES := g++-i686-linux-gnu
+# The board's checks: the Arduino AVR core (its Print and Stream on this machine too), the
+# Arduino build and its compiler, the simulated Mega; the library 32-bit as well, as on the ESP32,
+# under qemu where the kernel runs no 32-bit x86 program; Python for the Mega's files in flash.
+BOARD_PACKAGES := g++-i686-linux-gnu qemu-user arduino-core-avr arduino-builder arduino-ctags \
+  gcc-avr avr-libc simavr python3
 
 # Every time stamp in the packages and archives is the last commit's, so that they can be built
 # again byte for byte.
@@ -71,7 +74,7 @@ setup-tool:
 setup:
 	@sh scripts/install-packages.sh $(TEST_PACKAGES)
 
-# What the board's checks add: the 32-bit compiler, and MicroPython's WebAssembly port from npm
+# What the board's checks add: the Arduino and AVR parts above, and MicroPython's WebAssembly port from npm
 # (Debian's Node and npm where the machine has no npm).
 setup-board:
 	@sh scripts/install-packages.sh $(BOARD_PACKAGES)

@@ -80,9 +80,17 @@ def _check_code(code):
 
 
 def _load(folder, name, kind):
+    path = folder + "/" + name + ".json"
     try:
-        with open(folder + "/" + name + ".json") as file:
-            value = json.load(file)
+        with open(path) as file:
+            # A byte-order mark, as Windows editors write it, is read past; without one the
+            # file is opened again, so that json reads it whole from the start.
+            if file.read(1) == "\ufeff":
+                value = json.load(file)
+            else:
+                file.close()
+                with open(path) as again:
+                    value = json.load(again)
     except OSError:
         raise Error(NO_FILE)
     except (ValueError, UnicodeError, RuntimeError):

@@ -1,72 +1,287 @@
-// Runs the board's Arduino library on the host: every call for every centre, office and
-// municipality of the files the tool wrote from the agency's real list, compared with those
-// files as ArduinoJson reads them whole; the heap each call needs; a bad card; and the example
-// sketch, driven by its buttons.
-// Usage: arduino_check REAL SCRATCH BAD_CARDS, where REAL/parcelo holds the tool's files,
-// SCRATCH is an empty folder for the bad card and BAD_CARDS is bad_cards.json.
+// Runs the board's Arduino library on the host, on the real Print and Stream of the Arduino core:
+// every call for every centre, office and municipality of the files the tool wrote from the
+// agency's real list, with LF and with CR LF, compared with those files as nlohmann::json reads
+// them; no call allocates, and the most stack each needs; the bad-card table; the JSON reader
+// (json_check.cc); and the example sketch, driven by its buttons.
+// Usage: arduino_check REAL CRLF FORECASTS SCRATCH BAD_CARDS, where REAL/parcelo and
+// CRLF/parcelo hold the tool's files, FORECASTS the agency's forecasts, SCRATCH is an empty
+// folder for the bad cards and BAD_CARDS is bad_cards.json.
 #include <M5Unified.h>
 #include <Parcelo.h>
 #include <SD.h>
+#include <dirent.h>
 #include <sys/stat.h>
+#include <ucontext.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <new>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "check.h"
+
 void setup();
 void loop();
 
-namespace {
+#if defined(__SANITIZE_ADDRESS__)
+#define SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SANITIZED 1
+#endif
+#endif
 
+// Every allocation while `counting`, through new or (linked with --wrap) malloc, calloc, realloc.
+extern "C" {
+void* __real_malloc(size_t size);
+void* __real_calloc(size_t count, size_t size);
+void* __real_realloc(void* block, size_t size);
+void* __wrap_malloc(size_t size) {
+  allocations += counting;
+  return __real_malloc(size);
+}
+void* __wrap_calloc(size_t count, size_t size) {
+  allocations += counting;
+  return __real_calloc(count, size);
+}
+void* __wrap_realloc(void* block, size_t size) {
+  allocations += counting;
+  return __real_realloc(block, size);
+}
+}
+
+#ifndef SANITIZED  // the sanitizers bring their own new and delete
+void* operator new(size_t size) {
+  allocations += counting;
+  void* block = malloc(size);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+void operator delete(void* block) noexcept { free(block); }
+void operator delete(void* block, size_t) noexcept { free(block); }
+#endif
+
+using nlohmann::ordered_json;
 using parcelo::Error;
 
-// Counts what ArduinoJson holds, remembers the most it held, and refuses to go above `limit`.
-class CountingAllocator : public ArduinoJson::Allocator {
- public:
-  void* allocate(size_t size) override { return reallocate(nullptr, size); }
-  void deallocate(void* block) override {
-    held_ -= sizes_[block];
-    sizes_.erase(block);
-    free(block);
-  }
-  void* reallocate(void* block, size_t size) override {
-    size_t old = block != nullptr ? sizes_[block] : 0;
-    if (held_ - old + size > limit) return nullptr;
-    void* moved = realloc(block, size);
-    if (moved == nullptr) return nullptr;
-    sizes_.erase(block);
-    sizes_[moved] = size;
-    held_ += size - old;
-    if (held_ > peak_) peak_ = held_;
-    return moved;
-  }
-  void startCall() { peak_ = held_; }
-  size_t peak() const { return peak_; }
-
-  size_t limit = SIZE_MAX;
-
- private:
-  std::map<void*, size_t> sizes_;
-  size_t held_ = 0;
-  size_t peak_ = 0;
-};
-
-struct Town {
-  std::string cityname, areaname, code;
-};
-struct Office {
-  std::string code, name;
-};
-struct Centre {
-  std::string code, name;
-  std::vector<Office> offices;
-};
+namespace {
 
 int failures = 0;
+
+struct Figure {
+  size_t stack = 0;
+  std::string where;
+};
+std::map<std::string, Figure> figures;
+
+// The stack a call needs: run on a stack of its own, painted, and what it touched counted.
+size_t stackOf(const std::function<void()>& call) {
+#ifdef SANITIZED
+  call();
+  return 0;
+#else
+  static std::vector<unsigned char> stack(64 * 1024);
+  static const std::function<void()>* current;
+  std::fill(stack.begin(), stack.end(), 0xA5);
+  ucontext_t caller, task;
+  getcontext(&task);
+  task.uc_stack.ss_sp = stack.data();
+  task.uc_stack.ss_size = stack.size();
+  task.uc_link = &caller;
+  current = &call;
+  makecontext(
+      &task, [] { (*current)(); }, 0);
+  swapcontext(&caller, &task);
+  size_t untouched = 0;
+  while (stack[untouched] == 0xA5) untouched++;
+  return stack.size() - untouched;
+#endif
+}
+
+// Runs a call with its allocations counted (none allowed), then the same call on a Stream that
+// holds the file already, with a visitor that keeps nothing, on a stack of its own to measure it.
+template <typename Call, typename Quiet>
+Error measured(const std::string& kind, const std::string& where, Call call, Quiet quiet) {
+  allocations = 0;
+  counting = true;
+  Error error = call();
+  counting = false;
+  expect(allocations == 0, kind + " " + where + " allocates nothing");
+  static const size_t kNothing = stackOf([] {});  // what the measure itself takes
+  size_t stack = stackOf(quiet) - kNothing;
+  Figure& figure = figures[kind];
+  if (stack > figure.stack) figure = Figure{stack, where};
+  return error;
+}
+
+ordered_json readJson(const std::string& path) { return ordered_json::parse(readFile(path)); }
+
+void checkRealList(const std::string& root) {
+  parcelo::Files files(SD, "/parcelo");
+  SD.setRoot(root);
+  ordered_json centres = readJson(root + "/parcelo/centers.json");
+  expect(centres.size() > 10, "centers.json has centres");
+
+  ordered_json seen = ordered_json::object();
+  auto keep = [&](const parcelo::Place& place) {
+    Paused paused;
+    seen[place.code] = place.name;
+    return true;
+  };
+  auto none = [](const parcelo::Place&) { return true; };
+  auto noTown = [](const parcelo::Municipality&) { return true; };
+  TextStream centersJson(readFile(root + "/parcelo/centers.json"));
+  Error error = measured(
+      "centers", "", [&] { return files.centers(keep); },
+      [&] { parcelo::readCenters(centersJson, none); });
+  ordered_json names = ordered_json::object();
+  for (const auto& centre : centres.items()) names[centre.key()] = centre.value()["name"];
+  expect(!error && seen == names, root + ": centers() lists every centre");
+
+  size_t count = 0;
+  for (const auto& centre : centres.items()) {
+    seen = ordered_json::object();
+    TextStream again(readFile(root + "/parcelo/centers.json"));
+    error = measured(
+        "offices", centre.key(), [&] { return files.offices(centre.key().c_str(), keep); },
+        [&] { parcelo::readOffices(again, centre.key().c_str(), none); });
+    names = ordered_json::object();
+    for (const auto& child : centre.value()["children"]) names[child["code"]] = child["name"];
+    expect(!error && seen == names, root + ": offices of " + centre.key());
+    for (const auto& child : centre.value()["children"]) {
+      std::string office = child["code"];
+      std::string path = root + "/parcelo/" + office + ".json";
+      ordered_json towns = readJson(path);
+      ordered_json listed = ordered_json::array();
+      error = measured(
+          "municipalities", office,
+          [&] {
+            return files.municipalities(office.c_str(), [&](const parcelo::Municipality& town) {
+              Paused paused;
+              listed.push_back(
+                  {{"areaname", town.areaname}, {"cityname", town.cityname}, {"code", town.code}});
+              return true;
+            });
+          },
+          [&, in = TextStream(readFile(path))]() mutable {
+            parcelo::readMunicipalities(in, noTown);
+          });
+      expect(!error && listed == towns && !towns.empty(), root + ": municipalities of " + office);
+      for (const auto& town : towns) {
+        std::string name = town["cityname"];
+        auto first = std::find_if(towns.begin(), towns.end(),
+                                  [&](const ordered_json& t) { return t["cityname"] == name; });
+        char code[parcelo::kCodeSize];
+        error = measured(
+            "areaCode", office + " " + name,
+            [&] { return files.areaCode(office.c_str(), name.c_str(), code); },
+            [&, in = TextStream(readFile(path))]() mutable {
+              parcelo::readAreaCode(in, name.c_str(), code);
+            });
+        expect(!error && (*first)["code"] == code, root + ": areaCode " + office + " " + name);
+        count++;
+      }
+    }
+  }
+  char code[parcelo::kCodeSize];
+  error = files.areaCode("130000", "no such town", code);
+  expect(!error && code[0] == '\0', "a town the office lacks has the code \"\"");
+  int visits = 0;
+  files.municipalities("130000", [&](const parcelo::Municipality&) { return ++visits < 2; });
+  expect(visits == 2, "a visit that returns false stops the walk");
+  printf("%s: %zu centres, %zu municipalities\n", root.c_str(), centres.size(), count);
+}
+
+// A text of the bad-card table, with "@300" standing for 300 bytes.
+std::string expand(const ordered_json& text) {
+  std::string expanded = text.is_string() ? text.get<std::string>() : "";
+  size_t at = expanded.find("@300");
+  return at == std::string::npos ? expanded : expanded.replace(at, 4, std::string(300, 'x'));
+}
+
+Error call(parcelo::Files& files, const ordered_json& call, char (&code)[parcelo::kCodeSize]) {
+  std::string name = call[0], first = expand(call[1]);
+  code[0] = '\0';
+  if (name == "centers") return files.centers([](const parcelo::Place&) { return true; });
+  if (name == "offices") {
+    return files.offices(first.c_str(), [](const parcelo::Place&) { return true; });
+  }
+  if (name == "municipalities") {
+    return files.municipalities(first.c_str(), [](const parcelo::Municipality&) { return true; });
+  }
+  return files.areaCode(first.c_str(), expand(call[2]).c_str(), code);
+}
+
+// Each row of the bad-card table that the MicroPython check shares: the files on the card
+// (a text, half of the real file, a copy of it, or a folder), a call, the error it gives and,
+// for some, the code it finds.
+void checkBadCards(const std::string& real, const std::string& scratch, const std::string& table) {
+  ordered_json cards = readJson(table);
+  expect(cards.size() > 20, "the bad-card table " + table);
+  int row = 0;
+  for (const auto& card : cards) {
+    std::string folder = scratch + "/" + std::to_string(row++);
+    mkdir(folder.c_str(), 0755);
+    if (!card["files"].is_null()) mkdir((folder + "/parcelo").c_str(), 0755);
+    for (const auto& file : card["files"].items()) {
+      std::string path = folder + "/parcelo/" + file.key();
+      const ordered_json& what = file.value();
+      std::ofstream out;
+      if (what.is_object() && what.contains("folder")) {
+        mkdir(path.c_str(), 0755);
+        continue;
+      }
+      out.open(path, std::ios::binary);
+      if (what.is_string()) out << expand(what);
+      if (what.contains("copy"))
+        out << readFile(real + "/parcelo/" + what["copy"].get<std::string>());
+      if (what.contains("half")) {
+        std::string original = readFile(real + "/parcelo/" + what["half"].get<std::string>());
+        out << original.substr(0, original.size() / 2);
+      }
+    }
+    SD.setRoot(folder);
+    parcelo::Files files(SD, "/parcelo");
+    char code[parcelo::kCodeSize];
+    std::string error = call(files, card["call"], code).c_str();
+    std::string what = card["what"];
+    expect(error == card["error"], what + ": " + error);
+    if (card.contains("code")) expect(card["code"] == code, what + ": the code " + code);
+  }
+}
+
+// The example sketch, with the buttons pressed: the second centre, its second office, its
+// first municipality.
+void checkSketch(const std::string& real, const std::string& scratch) {
+  ordered_json centres = readJson(real + "/parcelo/centers.json");
+  const ordered_json& centre = std::next(centres.begin())->at("children");
+  std::string office = centre[1 % centre.size()]["code"];
+  ordered_json town = readJson(real + "/parcelo/" + office + ".json")[0];
+  std::string cityname = town["cityname"], areaname = town["areaname"], code = town["code"];
+  SD.setRoot(real);
+  setup();
+  for (M5.presses = "CBCBB"; !M5.presses.empty();) loop();
+  // The core's println ends a line with CR LF, as the ESP32's does.
+  std::string screen = M5.Display.text;
+  screen.erase(std::remove(screen.begin(), screen.end(), '\r'), screen.end());
+  expect(screen.find(cityname + "\n" + areaname + " " + code + "\n") == 0,
+         "the sketch shows " + cityname + " " + code + ", not:\n" + screen);
+  expect(screen.find("/forecast/" + office + ".json\n") != std::string::npos,
+         "the sketch shows the forecast of " + office);
+  expect(screen.find("area.code == \"" + code + "\"") != std::string::npos,
+         "the sketch names the area by its code");
+  SD.setRoot(scratch);
+  for (M5.presses = "B"; !M5.presses.empty();) loop();
+  expect(M5.Display.text == "Error: no such file on the card\n", "the sketch shows a bad card");
+}
+
+}  // namespace
 
 void expect(bool ok, const std::string& what) {
   if (ok) return;
@@ -80,242 +295,33 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-// The test's own reading of a file: whole, with ArduinoJson's default heap.
-JsonDocument parseWhole(const std::string& path) {
-  JsonDocument doc;
-  std::string text = readFile(path);
-  if (deserializeJson(doc, text.data(), text.size())) doc.clear();
-  return doc;
-}
-
-std::vector<Centre> expectedCentres(const std::string& folder) {
-  std::vector<Centre> centres;
-  JsonDocument doc = parseWhole(folder + "/centers.json");
-  for (JsonPairConst member : doc.as<JsonObjectConst>()) {
-    Centre centre{member.key().c_str(), member.value()["name"].as<const char*>(), {}};
-    for (JsonObjectConst child : member.value()["children"].as<JsonArrayConst>()) {
-      centre.offices.push_back({child["code"].as<const char*>(), child["name"].as<const char*>()});
-    }
-    centres.push_back(centre);
+std::vector<std::string> filesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  for (dirent* entry; dir != nullptr && (entry = readdir(dir)) != nullptr;) {
+    std::string name = entry->d_name;
+    if (name.size() > 5 && name.compare(name.size() - 5, 5, ".json") == 0) names.push_back(name);
   }
-  return centres;
+  if (dir != nullptr) closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
 }
-
-std::vector<Town> expectedTowns(const std::string& path) {
-  std::vector<Town> towns;
-  JsonDocument doc = parseWhole(path);
-  for (JsonObjectConst entry : doc.as<JsonArrayConst>()) {
-    towns.push_back({entry["cityname"].as<const char*>(), entry["areaname"].as<const char*>(),
-                     entry["code"].as<const char*>()});
-  }
-  return towns;
-}
-
-// The most heap any call of each kind needed, and on which argument.
-struct Peak {
-  size_t bytes;
-  std::string where;
-};
-std::map<std::string, Peak> peaks;
-
-template <typename Call>
-Error measured(CountingAllocator& heap, const std::string& kind, const std::string& where,
-               Call call) {
-  heap.startCall();
-  Error error = call();
-  Peak& peak = peaks[kind];
-  if (heap.peak() > peak.bytes) {
-    peak.bytes = heap.peak();
-    peak.where = where;
-  }
-  return error;
-}
-
-void checkRealList(const std::string& real) {
-  CountingAllocator heap;
-  parcelo::Files files(SD, "/parcelo", &heap);
-  SD.setRoot(real);
-  std::vector<Centre> centres = expectedCentres(real + "/parcelo");
-  expect(!centres.empty(), "centers.json has centres");
-
-  std::vector<Centre> seen;
-  Error error = measured(heap, "centers", "", [&] {
-    return files.centers([&](const parcelo::Place& place) {
-      seen.push_back({place.code, place.name, {}});
-      return true;
-    });
-  });
-  expect(error == Error::Ok && seen.size() == centres.size(), "centers() lists every centre");
-  for (size_t i = 0; i < seen.size() && i < centres.size(); i++) {
-    expect(seen[i].code == centres[i].code && seen[i].name == centres[i].name,
-           "centre " + centres[i].code);
-  }
-
-  size_t towns = 0;
-  for (const Centre& centre : centres) {
-    std::vector<Office> offices;
-    error = measured(heap, "offices", centre.code, [&] {
-      return files.offices(centre.code.c_str(), [&](const parcelo::Place& place) {
-        offices.push_back({place.code, place.name});
-        return true;
-      });
-    });
-    expect(error == Error::Ok && offices.size() == centre.offices.size(),
-           "offices of " + centre.code);
-    for (size_t i = 0; i < offices.size() && i < centre.offices.size(); i++) {
-      expect(offices[i].code == centre.offices[i].code && offices[i].name == centre.offices[i].name,
-             "office " + centre.offices[i].code);
-    }
-    for (const Office& office : centre.offices) {
-      std::vector<Town> expected = expectedTowns(real + "/parcelo/" + office.code + ".json");
-      std::vector<Town> listed;
-      error = measured(heap, "municipalities", office.code, [&] {
-        return files.municipalities(office.code.c_str(), [&](const parcelo::Municipality& town) {
-          listed.push_back({town.cityname, town.areaname, town.code});
-          return true;
-        });
-      });
-      expect(error == Error::Ok && listed.size() == expected.size() && !expected.empty(),
-             "municipalities of " + office.code);
-      for (size_t i = 0; i < listed.size() && i < expected.size(); i++) {
-        expect(listed[i].cityname == expected[i].cityname &&
-                   listed[i].areaname == expected[i].areaname && listed[i].code == expected[i].code,
-               office.code + " " + expected[i].cityname);
-      }
-      for (const Town& town : expected) {
-        std::string first;  // where a name repeats, the first entry's code
-        for (const Town& other : expected) {
-          if (other.cityname == town.cityname && first.empty()) first = other.code;
-        }
-        char code[parcelo::kCodeSize];
-        error = measured(heap, "areaCode", office.code + " " + town.cityname, [&] {
-          return files.areaCode(office.code.c_str(), town.cityname.c_str(), code);
-        });
-        expect(error == Error::Ok && first == code,
-               "areaCode " + office.code + " " + town.cityname);
-        towns++;
-      }
-    }
-  }
-  char code[parcelo::kCodeSize];
-  error = files.areaCode("130000", "新宿区", code);
-  expect(error == Error::Ok && std::string(code) == "130010", "新宿区 is in 130010");
-  error = files.areaCode("130000", "no such town", code);
-  expect(error == Error::Ok && code[0] == '\0', "a town the office lacks has the code \"\"");
-  int visits = 0;
-  files.municipalities("130000", [&](const parcelo::Municipality&) { return ++visits < 2; });
-  expect(visits == 2, "a visit that returns false stops the walk");
-
-  // The bound holds where pointers have 32 bits, as on the ESP32; 64-bit slots are twice as large.
-  const size_t bound = 2048;
-  printf("%zu centres, %zu municipalities; the most ArduinoJson held in one call (%zu-bit):\n",
-         centres.size(), towns, sizeof(void*) * 8);
-  for (const auto& peak : peaks) {
-    printf("  %-15s %5zu bytes  %s\n", peak.first.c_str(), peak.second.bytes,
-           peak.second.where.c_str());
-    if (sizeof(void*) == 4) {
-      expect(peak.second.bytes <= bound, peak.first + " needs at most " + std::to_string(bound));
-    }
-  }
-}
-
-Error centres(parcelo::Files& files) {
-  return files.centers([](const parcelo::Place&) { return true; });
-}
-Error towns(parcelo::Files& files, const char* office) {
-  return files.municipalities(office, [](const parcelo::Municipality&) { return true; });
-}
-
-// A text of the bad-card table, with "@300" standing for 300 bytes.
-std::string expand(const char* text) {
-  std::string expanded = text != nullptr ? text : "";
-  size_t at = expanded.find("@300");
-  return at == std::string::npos ? expanded : expanded.replace(at, 4, std::string(300, 'x'));
-}
-
-Error call(parcelo::Files& files, JsonArrayConst call) {
-  std::string name = call[0].as<const char*>(), first = expand(call[1]), second = expand(call[2]);
-  if (name == "centers") return centres(files);
-  if (name == "offices") {
-    return files.offices(first.c_str(), [](const parcelo::Place&) { return true; });
-  }
-  if (name == "municipalities") return towns(files, first.c_str());
-  char code[parcelo::kCodeSize];
-  return files.areaCode(first.c_str(), second.c_str(), code);
-}
-
-// Each row of the bad-card table that the MicroPython check shares: the files on the card
-// (a text, half of the real file, a copy of it, or a folder), a call, and the error it gives.
-void checkBadCard(const std::string& real, const std::string& scratch, const std::string& table) {
-  JsonDocument cards = parseWhole(table);
-  expect(cards.as<JsonArrayConst>().size() > 20, "the bad-card table " + table);
-  int row = 0;
-  for (JsonObjectConst card : cards.as<JsonArrayConst>()) {
-    std::string folder = scratch + "/" + std::to_string(row++);
-    mkdir(folder.c_str(), 0755);
-    if (!card["files"].isNull()) mkdir((folder + "/parcelo").c_str(), 0755);
-    for (JsonPairConst file : card["files"].as<JsonObjectConst>()) {
-      std::string path = folder + "/parcelo/" + file.key().c_str();
-      JsonVariantConst what = file.value();
-      const char* from = what["copy"] | what["half"] | "";
-      std::string original = readFile(real + "/parcelo/" + from);
-      if (what["folder"] == true) mkdir(path.c_str(), 0755);
-      if (what.is<const char*>()) writeFile(path, expand(what));
-      if (what["copy"].is<const char*>()) writeFile(path, original);
-      if (what["half"].is<const char*>()) writeFile(path, original.substr(0, original.size() / 2));
-    }
-    SD.setRoot(folder);
-    CountingAllocator heap;
-    parcelo::Files files(SD, "/parcelo", &heap);
-    std::string error = parcelo::errorText(call(files, card["call"]));
-    expect(error == card["error"].as<std::string>(), card["what"].as<std::string>() + ": " + error);
-  }
-  // Too little heap for one entry.
-  SD.setRoot(real);
-  CountingAllocator small;
-  small.limit = 64;
-  parcelo::Files files(SD, "/parcelo", &small);
-  expect(towns(files, "130000") == Error::NoMemory, "an office file with 64 bytes of heap");
-  expect(centres(files) == Error::NoMemory, "centers.json with 64 bytes of heap");
-}
-
-// The example sketch, with the buttons pressed: the second centre, its second office, its
-// first municipality.
-void checkSketch(const std::string& real, const std::string& scratch) {
-  std::vector<Centre> centres = expectedCentres(real + "/parcelo");
-  if (centres.empty()) return;
-  const Centre& centre = centres[1 % centres.size()];
-  const Office& office = centre.offices[1 % centre.offices.size()];
-  Town town = expectedTowns(real + "/parcelo/" + office.code + ".json").at(0);
-  SD.setRoot(real);
-  setup();
-  for (M5.presses = "CBCBB"; !M5.presses.empty();) loop();
-  const std::string& screen = M5.Display.text;
-  expect(screen.find(town.cityname + "\n" + town.areaname + " " + town.code + "\n") == 0,
-         "the sketch shows " + town.cityname + " " + town.code + ", not:\n" + screen);
-  expect(screen.find("/forecast/" + office.code + ".json\n") != std::string::npos,
-         "the sketch shows the forecast of " + office.code);
-  expect(screen.find("area.code == \"" + town.code + "\"") != std::string::npos,
-         "the sketch names the area by its code");
-  SD.setRoot(scratch);
-  for (M5.presses = "B"; !M5.presses.empty();) loop();
-  expect(M5.Display.text == "Error: no such file on the card\n", "the sketch shows a bad card");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: arduino_check REAL SCRATCH BAD_CARDS\n");
+  if (argc != 6) {
+    fprintf(stderr, "usage: arduino_check REAL CRLF FORECASTS SCRATCH BAD_CARDS\n");
     return 2;
   }
   checkRealList(argv[1]);
-  checkBadCard(argv[1], argv[2], argv[3]);
-  checkSketch(argv[1], argv[2]);
+  checkRealList(argv[2]);
+  printf("the most stack one call needed (%zu-bit):\n", sizeof(void*) * 8);
+  for (const auto& figure : figures) {
+    printf("  %-15s %5zu bytes  %s\n", figure.first.c_str(), figure.second.stack,
+           figure.second.where.c_str());
+  }
+  checkBadCards(argv[1], argv[4], argv[5]);
+  checkJsonReader(std::string(argv[1]) + "/parcelo", std::string(argv[2]) + "/parcelo", argv[3]);
+  checkSketch(argv[1], argv[4]);
   if (failures > 0) printf("%d failed\n", failures);
   return failures == 0 ? 0 : 1;
 }

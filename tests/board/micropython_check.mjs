@@ -48,10 +48,13 @@ for (const file of ["../../board/micropython/parcelo.py", "../../board/micropyth
                     "../../board/micropython/choose_your_town.py", "M5.py"]) {
   mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
 }
+// The tool's files, and the same with CR LF line ends.
 mp.FS.mkdir("/sd");
 mp.FS.mkdir("/sd/parcelo");
+mp.FS.mkdir("/sd/crlf");
 for (const name of fs.readdirSync(path.join(work, "parcelo"))) {
   mp.FS.writeFile("/sd/parcelo/" + name, real(name));
+  mp.FS.writeFile("/sd/crlf/" + name, real(name).toString("utf8").replaceAll("\n", "\r\n"));
 }
 
 let failures = 0;
@@ -71,7 +74,8 @@ mp.FS.writeFile("/questions.json", JSON.stringify(
     ([office, entries]) => [office, entries.map((entry) => entry.cityname)]) }));
 
 // Each call with the collector off: what it allocates bounds what it holds at any moment.
-const answers = JSON.parse(python(`
+const ask = (folder) => JSON.parse(python(`
+folder = "${folder}"
 import gc, json, parcelo
 peaks = {}
 def measured(kind, where, call):
@@ -86,45 +90,47 @@ def measured(kind, where, call):
     return answer
 with open("/questions.json") as file:
     questions = json.load(file)
-answers = {"centers": measured("centers", "", parcelo.centers), "offices": {}, "towns": {}}
+answers = {"centers": measured("centers", "", lambda: parcelo.centers(folder=folder)), "offices": {}, "towns": {}}
 for centre in questions["centres"]:
-    answers["offices"][centre] = measured("offices", centre, lambda: parcelo.offices(centre))
+    answers["offices"][centre] = measured("offices", centre, lambda: parcelo.offices(centre, folder=folder))
 for office, names in questions["towns"]:
-    towns = measured("municipalities", office, lambda: parcelo.municipalities(office))
-    codes = [measured("area_code", office + " " + name, lambda: parcelo.area_code(office, name))
+    towns = measured("municipalities", office, lambda: parcelo.municipalities(office, folder=folder))
+    codes = [measured("area_code", office + " " + name, lambda: parcelo.area_code(office, name, folder=folder))
              for name in names]
     answers["towns"][office] = (towns, codes)
 answers["peaks"] = peaks
-answers["shinjuku"] = parcelo.area_code("130000", "新宿区")
-answers["nowhere"] = parcelo.area_code("130000", "no such town")
+answers["shinjuku"] = parcelo.area_code("130000", "新宿区", folder=folder)
+answers["nowhere"] = parcelo.area_code("130000", "no such town", folder=folder)
 print(json.dumps(answers))
 `));
-
-expect(same(answers.centers, Object.entries(centres).map(([code, c]) => [code, c.name])),
-       "centers() lists every centre");
-for (const [code, centre] of Object.entries(centres)) {
-  expect(same(answers.offices[code], centre.children.map((child) => [child.code, child.name])),
-         "offices of " + code);
-}
-let count = 0;
-for (const [office, entries] of Object.entries(towns)) {
-  const [listed, codes] = answers.towns[office];
-  expect(same(listed, entries.map((e) => [e.cityname, e.areaname, e.code])) && entries.length > 0,
-         "municipalities of " + office);
-  entries.forEach((entry, i) => {
-    const first = entries.find((other) => other.cityname === entry.cityname);
-    expect(codes[i] === first.code, `area_code ${office} ${entry.cityname}: ${codes[i]}`);
-    count++;
-  });
-}
-expect(answers.shinjuku === "130010", "新宿区 is in 130010");
-expect(answers.nowhere === "", 'a town the office lacks has the code ""');
-const bound = 32 * 1024;
-console.log(`${Object.keys(centres).length} centres, ${count} municipalities; ` +
-            "the most one call allocated (gc.mem_alloc(), collector off):");
-for (const [kind, [bytes, where]] of Object.entries(answers.peaks).sort()) {
-  console.log(`  ${kind.padEnd(15)} ${String(bytes).padStart(6)} bytes  ${where}`);
-  expect(bytes <= bound, `${kind} allocates at most ${bound} bytes`);
+for (const folder of ["/sd/parcelo", "/sd/crlf"]) {
+  const answers = ask(folder);
+  expect(same(answers.centers, Object.entries(centres).map(([code, c]) => [code, c.name])),
+         folder + ": centers() lists every centre");
+  for (const [code, centre] of Object.entries(centres)) {
+    expect(same(answers.offices[code], centre.children.map((child) => [child.code, child.name])),
+           "offices of " + code);
+  }
+  let count = 0;
+  for (const [office, entries] of Object.entries(towns)) {
+    const [listed, codes] = answers.towns[office];
+    expect(same(listed, entries.map((e) => [e.cityname, e.areaname, e.code])) && entries.length > 0,
+           "municipalities of " + office);
+    entries.forEach((entry, i) => {
+      const first = entries.find((other) => other.cityname === entry.cityname);
+      expect(codes[i] === first.code, `area_code ${office} ${entry.cityname}: ${codes[i]}`);
+      count++;
+    });
+  }
+  expect(answers.shinjuku === "130010", "新宿区 is in 130010");
+  expect(answers.nowhere === "", 'a town the office lacks has the code ""');
+  const bound = 32 * 1024;
+  console.log(`${folder}: ${Object.keys(centres).length} centres, ${count} municipalities; ` +
+              "the most one call allocated (gc.mem_alloc(), collector off):");
+  for (const [kind, [bytes, where]] of Object.entries(answers.peaks).sort()) {
+    console.log(`  ${kind.padEnd(15)} ${String(bytes).padStart(6)} bytes  ${where}`);
+    expect(bytes <= bound, `${kind} allocates at most ${bound} bytes`);
+  }
 }
 
 // The bad-card table, as the Arduino check reads it.
@@ -144,19 +150,21 @@ cards.forEach((card, row) => {
   }
   const [call, ...args] = card.call;
   const argumentList = [...args.map((a) => JSON.stringify(expand(a))), `folder="${folder}/parcelo"`];
-  let error;
+  let error, code;
   try {
-    error = python(`
+    [error, code = ""] = python(`
 try:
-    parcelo.${call}(${argumentList.join(", ")})
+    answer = parcelo.${call}(${argumentList.join(", ")})
     print("ok")
+    print(answer if isinstance(answer, str) else "")
 except parcelo.Error as error:
     print(error.kind)
-`).trim();
+`).trim().split("\n");
   } catch (crash) {
     error = "crashed: " + crash.message.split("\n").slice(-2).join(" ");
   }
   expect(error === card.error, `${card.what}: ${error}`);
+  if ("code" in card) expect(code === card.code, `${card.what}: the code ${code}`);
 });
 
 // The example with the buttons pressed: the second centre, its second office, its first town.

@@ -1,4 +1,5 @@
-// Stand-in for the ESP32 core's FS.h: an fs::FS whose files lie in a folder of the host.
+// Stand-in for the ESP32 core's FS.h, on the Arduino core's own Stream: an fs::FS whose files lie
+// in a folder of the host.
 #pragma once
 
 #include <Arduino.h>
@@ -19,12 +20,9 @@ class File : public Stream {
   int read() override;
   int peek() override;
   size_t read(uint8_t* buffer, size_t size);
-  size_t readBytes(char* buffer, size_t length) override {
-    return read(reinterpret_cast<uint8_t*>(buffer), length);
-  }
   size_t write(uint8_t) override { return 0; }
   bool isDirectory() const;
-  void close() { impl_.reset(); }
+  void close();
 
  private:
   std::shared_ptr<FileImpl> impl_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <Arduino.h>
+#include <stdio.h>
 
 #include <string>
 
@@ -29,6 +30,13 @@ class Screen : public Print {
   void clear() { text.clear(); }
   void setCursor(int, int) {}
   void setFont(const IFont*) {}
+  // M5GFX's own printf; the Arduino core's Print has none.
+  template <typename... Args>
+  size_t printf(const char* format, Args... args) {
+    char line[256];
+    int length = snprintf(line, sizeof line, format, args...);
+    return length < 0 ? 0 : print(line);
+  }
 
   std::string text;
 };

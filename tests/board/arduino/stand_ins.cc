@@ -1,14 +1,25 @@
+// What the host check stands in for: the ESP32 core's file system over a host folder, M5Unified's
+// screen and buttons, the clock, and the number conversions of avr-libc.
 #include <M5Unified.h>
 #include <SD.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <cstdio>
+
+#include "../check.h"
+
+bool counting = false;
+int allocations = 0;
 
 namespace fs {
 
 class FileImpl {
  public:
-  FileImpl(FILE* file, bool directory) : file_(file), directory_(directory) {}
+  // The file's buffer is its own, so that stdio allocates none while the library reads.
+  FileImpl(FILE* file, bool directory) : file_(file), directory_(directory) {
+    if (file_ != nullptr) setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
+  }
   ~FileImpl() {
     if (file_ != nullptr) fclose(file_);
   }
@@ -18,6 +29,7 @@ class FileImpl {
  private:
   FILE* file_;
   bool directory_;
+  char buffer_[BUFSIZ];
 };
 
 int File::available() {
@@ -45,7 +57,13 @@ size_t File::read(uint8_t* buffer, size_t size) {
 
 bool File::isDirectory() const { return impl_ && impl_->directory(); }
 
+void File::close() {
+  Paused paused;
+  impl_.reset();
+}
+
 File FS::open(const char* path, const char*, bool) {
+  Paused paused;
   std::string host = root_ + path;
   struct stat status;
   if (stat(host.c_str(), &status) != 0) return File();
@@ -74,4 +92,54 @@ void M5Unified::update() {
   BtnC.set(press == 'C');
 }
 
+HostSerial Serial;
+
+int HostSerial::available() { return peek() < 0 ? 0 : 1; }
+int HostSerial::read() { return getchar(); }
+int HostSerial::peek() {
+  int c = getchar();
+  if (c >= 0) ungetc(c, stdin);
+  return c;
+}
+size_t HostSerial::write(uint8_t c) { return putchar(c) == EOF ? 0 : 1; }
+
+unsigned long millis() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<unsigned long>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+}
+
 void delay(unsigned long) {}
+void yield() {}
+
+namespace {
+
+template <typename Number>
+char* format(Number value, char* text, int base, bool negative) {
+  char digits[72];
+  int count = 0;
+  do {
+    digits[count++] = "0123456789abcdefghijklmnopqrstuvwxyz"[value % base];
+    value /= base;
+  } while (value != 0);
+  char* out = text;
+  if (negative) *out++ = '-';
+  while (count > 0) *out++ = digits[--count];
+  *out = '\0';
+  return text;
+}
+
+}  // namespace
+
+// avr-libc's conversions, which the core's WString calls.
+char* ultoa(unsigned long value, char* text, int base) { return format(value, text, base, false); }
+char* utoa(unsigned value, char* text, int base) { return ultoa(value, text, base); }
+char* ltoa(long value, char* text, int base) {
+  unsigned long magnitude = value < 0 ? 0 - static_cast<unsigned long>(value) : value;
+  return format(magnitude, text, base, value < 0 && base == 10);
+}
+char* itoa(int value, char* text, int base) { return ltoa(value, text, base); }
+char* dtostrf(double value, signed char width, unsigned char precision, char* text) {
+  sprintf(text, "%*.*f", width, precision, value);
+  return text;
+}
