@@ -2,10 +2,11 @@
 // every call for every centre, office and municipality of the files the tool wrote from the
 // agency's real list, with LF and with CR LF, compared with those files as nlohmann::json reads
 // them; no call allocates, and the most stack each needs; the bad-card table; the JSON reader
-// (json_check.cc); and the example sketch, driven by its buttons.
-// Usage: arduino_check REAL CRLF FORECASTS SCRATCH BAD_CARDS, where REAL/parcelo and
-// CRLF/parcelo hold the tool's files, FORECASTS the agency's forecasts, SCRATCH is an empty
-// folder for the bad cards and BAD_CARDS is bad_cards.json.
+// (json_check.cc); the forecast reader (forecast_check.cc); and the example sketch, driven by its
+// buttons.
+// Usage: arduino_check REAL CRLF DATA SCRATCH TESTS ANSWERS, where REAL/parcelo and CRLF/parcelo
+// hold the tool's files, DATA is ../shared/data, SCRATCH an empty folder for the bad cards, TESTS
+// the folder of bad_cards.json and forecast_cases.json, and ANSWERS the forecasts' answers.
 #include <M5Unified.h>
 #include <Parcelo.h>
 #include <SD.h>
@@ -206,7 +207,8 @@ std::string expand(const ordered_json& text) {
 }
 
 Error call(parcelo::Files& files, const ordered_json& call, char (&code)[parcelo::kCodeSize]) {
-  std::string name = call[0], first = expand(call[1]);
+  const ordered_json none;
+  std::string name = call[0], first = expand(call.size() > 1 ? call[1] : none);
   code[0] = '\0';
   if (name == "centers") return files.centers([](const parcelo::Place&) { return true; });
   if (name == "offices") {
@@ -215,7 +217,7 @@ Error call(parcelo::Files& files, const ordered_json& call, char (&code)[parcelo
   if (name == "municipalities") {
     return files.municipalities(first.c_str(), [](const parcelo::Municipality&) { return true; });
   }
-  return files.areaCode(first.c_str(), expand(call[2]).c_str(), code);
+  return files.areaCode(first.c_str(), expand(call.size() > 2 ? call[2] : none).c_str(), code);
 }
 
 // Each row of the bad-card table that the MicroPython check shares: the files on the card
@@ -308,10 +310,11 @@ std::vector<std::string> filesIn(const std::string& folder) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    fprintf(stderr, "usage: arduino_check REAL CRLF FORECASTS SCRATCH BAD_CARDS\n");
+  if (argc != 7) {
+    fprintf(stderr, "usage: arduino_check REAL CRLF DATA SCRATCH TESTS ANSWERS\n");
     return 2;
   }
+  std::string data = argv[3], tests = argv[5];
   checkRealList(argv[1]);
   checkRealList(argv[2]);
   printf("the most stack one call needed (%zu-bit):\n", sizeof(void*) * 8);
@@ -319,8 +322,10 @@ int main(int argc, char** argv) {
     printf("  %-15s %5zu bytes  %s\n", figure.first.c_str(), figure.second.stack,
            figure.second.where.c_str());
   }
-  checkBadCards(argv[1], argv[4], argv[5]);
-  checkJsonReader(std::string(argv[1]) + "/parcelo", std::string(argv[2]) + "/parcelo", argv[3]);
+  checkBadCards(argv[1], argv[4], tests + "/bad_cards.json");
+  checkJsonReader(std::string(argv[1]) + "/parcelo", std::string(argv[2]) + "/parcelo",
+                  data + "/forecast");
+  checkForecasts(data, argv[6], tests + "/forecast_cases.json");
   checkSketch(argv[1], argv[4]);
   if (failures > 0) printf("%d failed\n", failures);
   return failures == 0 ? 0 : 1;

@@ -18,6 +18,7 @@ if [ ! -f "$shared/area.json" ]; then
 fi
 rm -rf "$work" && mkdir -p "$work/real/parcelo" "$work/crlf/parcelo" "$work/core" "$work/include"
 "$tool" "$shared/area.json" "$work/real/parcelo" >/dev/null
+node "$here/forecast_answers.mjs" "$shared" "$work/answers.json"
 for file in "$work"/real/parcelo/*; do
   sed 's/$/\r/' "$file" >"$work/crlf/parcelo/${file##*/}"
 done
@@ -50,7 +51,7 @@ build() {
   # The checks themselves are C++17; the library and the sketches stay C++11 above and on boards.
   # Symbols are bound at start, so that the first call's stack is not the dynamic linker's.
   compile "$@" -std=gnu++17 -O0 -Wall -Wextra -Werror -Wl,-z,now,--wrap=malloc,--wrap=calloc,--wrap=realloc \
-    "$here/arduino_check.cc" "$here/json_check.cc" \
+    "$here/arduino_check.cc" "$here/json_check.cc" "$here/forecast_check.cc" \
     -x c++ "$examples/ChooseYourTown/ChooseYourTown.ino" -o "$out/check"
   for sketch in AreaCode SerialAreaCode; do
     compile "$@" -Wall -Wextra -Werror "$here/run_sketch.cc" \
@@ -66,7 +67,8 @@ check() {
   run=
   "$out/SerialAreaCode" "$work/real" </dev/null >/dev/null 2>&1 || run=qemu-i386
   rm -rf "$work/scratch" && mkdir "$work/scratch"
-  $run "$out/check" "$work/real" "$work/crlf" "$shared/forecast" "$work/scratch" "$here/bad_cards.json"
+  $run "$out/check" "$work/real" "$work/crlf" "$shared" "$work/scratch" "$here" \
+    "$work/answers.json"
   screen=$($run "$out/AreaCode" "$work/real")
   [ "$screen" = "新宿区: 130010" ] || { echo "FAILED: AreaCode shows: $screen"; exit 1; }
   serial=$($run "$out/SerialAreaCode" "$work/real" <"$work/crlf/parcelo/130000.json" | tr -d '\r')

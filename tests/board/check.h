@@ -42,7 +42,11 @@ class TextStream : public Stream {
   int waiting_ = 0;      // -1s said in this gap
 };
 
-// The library's JSON reader on a table of documents, on the tool's files in REAL (LF) and CRLF,
-// and on the agency's forecasts in FORECASTS.
+// The library's JSON reader on a table of documents, on the tool's files in REAL and CRLF (the
+// same with CR LF line ends), and on the agency's forecasts in FORECASTS.
 void checkJsonReader(const std::string& real, const std::string& crlf,
                      const std::string& forecasts);
+
+// The library's forecast reader on every document of DATA/forecast, against ANSWERS (written by
+// forecast_answers.mjs), and on the odd documents of CASES (forecast_cases.json).
+void checkForecasts(const std::string& data, const std::string& answers, const std::string& cases);

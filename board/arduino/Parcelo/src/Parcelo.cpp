@@ -133,6 +133,10 @@ const char* Error::c_str() const {
       return "not a code";
     case TimedOut:
       return "timed out";
+    case NotForecast:
+      return "not the agency's forecast";
+    case NoArea:
+      return "no such area in the forecast";
   }
   return "unknown error";
 }

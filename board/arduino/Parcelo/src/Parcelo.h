@@ -26,6 +26,8 @@ class Error {
     TooLong,     // a code or a name in the file does not fit kCodeSize or kNameSize
     BadCode,     // the code asked for cannot name a file ("", too long, or with / \ *)
     TimedOut,    // a stream read with a time limit gave no byte in time
+    NotForecast,  // the document is not the agency's forecast for an office
+    NoArea,       // the forecast does not list the area asked for
   };
   Error(Code code = Ok) : code_(code) {}
   explicit operator bool() const { return code_ != Ok; }

@@ -11,8 +11,10 @@
 #define PSTR(s) (s)
 #define pgm_read_byte(addr) (*reinterpret_cast<const uint8_t*>(addr))
 #define pgm_read_word(addr) (*reinterpret_cast<const uint16_t*>(addr))
+#define pgm_read_ptr(addr) (*reinterpret_cast<const void* const*>(addr))
 #define strlen_P strlen
 #define strcpy_P strcpy
+#define strncpy_P strncpy
 #define strcmp_P strcmp
 #define memcpy_P memcpy
 
