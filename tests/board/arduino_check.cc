@@ -75,14 +75,8 @@ namespace {
 
 int failures = 0;
 
-struct Figure {
-  size_t stack = 0;
-  std::string where;
-};
-std::map<std::string, Figure> figures;
-
-// The stack a call needs: run on a stack of its own, painted, and what it touched counted.
-size_t stackOf(const std::function<void()>& call) {
+// What a call touches of a stack of its own, painted.
+size_t touched(const std::function<void()>& call) {
 #ifdef SANITIZED
   call();
   return 0;
@@ -105,6 +99,12 @@ size_t stackOf(const std::function<void()>& call) {
 #endif
 }
 
+struct Figure {
+  size_t stack = 0;
+  std::string where;
+};
+std::map<std::string, Figure> figures;
+
 // Runs a call with its allocations counted (none allowed), then the same call on a Stream that
 // holds the file already, with a visitor that keeps nothing, on a stack of its own to measure it.
 template <typename Call, typename Quiet>
@@ -114,8 +114,7 @@ Error measured(const std::string& kind, const std::string& where, Call call, Qui
   Error error = call();
   counting = false;
   expect(allocations == 0, kind + " " + where + " allocates nothing");
-  static const size_t kNothing = stackOf([] {});  // what the measure itself takes
-  size_t stack = stackOf(quiet) - kNothing;
+  size_t stack = stackOf(quiet);
   Figure& figure = figures[kind];
   if (stack > figure.stack) figure = Figure{stack, where};
   return error;
@@ -284,6 +283,11 @@ void checkSketch(const std::string& real, const std::string& scratch) {
 }
 
 }  // namespace
+
+size_t stackOf(const std::function<void()>& call) {
+  static const size_t kNothing = touched([] {});  // what the measure itself takes
+  return touched(call) - kNothing;
+}
 
 void expect(bool ok, const std::string& what) {
   if (ok) return;

@@ -3,18 +3,20 @@
 # Arduino AVR core, finding it through its library.properties: the Serial-only example for the Uno
 # and the Mega, every warning on and none from the library, whose objects call neither malloc nor
 # new. Then a Mega that holds the tool's files in flash runs under simavr, and its answers are
-# compared with the files.
+# compared with the files; and one that holds the agency's largest forecast documents, with the
+# answers of forecast_rules.mjs for every primary subdivision they cover.
 # Usage: check-avr.sh TOOL WORK. Exits 77 (skipped) where ../shared is absent.
 set -eu
 tool=$1 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 library=$here/../../board/arduino/Parcelo
-list=$here/../../../shared/data/area.json
+data=$here/../../../shared/data
+list=$data/area.json
 if [ ! -f "$list" ]; then
   echo "skipped: the board's check needs ../shared/data/area.json"
   exit 77
 fi
-rm -rf "$work" && mkdir -p "$work/libraries" "$work/parcelo" "$work/FlashCard"
+rm -rf "$work" && mkdir -p "$work/libraries" "$work/parcelo" "$work/FlashCard" "$work/ForecastCard"
 ln -s "$library" "$work/libraries/Parcelo"
 "$tool" "$list" "$work/parcelo" >/dev/null
 
@@ -53,3 +55,13 @@ arduino_build arduino:avr:mega:cpu=atmega2560 "$work/FlashCard/FlashCard.ino" "$
 timeout 600 simavr -m atmega2560 -f 16000000 "$work/flash-card/FlashCard.ino.elf" \
   >"$work/simavr.txt" 2>&1
 python3 "$here/avr/flash_card.py" check "$work/parcelo" "$work/simavr.txt"
+
+node "$here/forecast_answers.mjs" "$data" "$work/answers.json"
+cp "$here"/avr/ForecastCard/* "$here/avr/FlashCard/flash.h" "$work/ForecastCard/"
+python3 "$here/avr/flash_card.py" forecasts "$work/answers.json" "$data" "$work/ForecastCard" \
+  130000-2026031205.json 460100-2024011111.json 014100-2024011111.json 380000-2024011111.json
+arduino_build arduino:avr:mega:cpu=atmega2560 "$work/ForecastCard/ForecastCard.ino" \
+  "$work/forecast-card"
+timeout 600 simavr -m atmega2560 -f 16000000 "$work/forecast-card/ForecastCard.ino.elf" \
+  >"$work/simavr-forecast.txt" 2>&1
+python3 "$here/avr/flash_card.py" check-forecasts "$work/answers.json" "$work/simavr-forecast.txt"

@@ -3,6 +3,7 @@
 
 #include <Arduino.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct Paused {
   Paused() { counting = false; }
   ~Paused() { counting = was; }
 };
+
+// The stack a call needs, in bytes (0 under AddressSanitizer, whose stacks are its own).
+size_t stackOf(const std::function<void()>& call);
 
 // Counts a failure and prints the first twenty.
 void expect(bool ok, const std::string& what);

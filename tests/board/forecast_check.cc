@@ -151,6 +151,12 @@ void checkForecasts(const std::string& data, const std::string& answersPath,
   json answers = json::parse(readFile(answersPath));
   checkEveryDocument(forecasts, answers);
   checkOddDocuments(forecasts, json::parse(readFile(casesPath)));
+  std::string largest = "130000-2026031205.json";
+  TextStream in(readFile(forecasts + "/" + largest));
+  parcelo::Forecast forecast;
+  size_t stack = stackOf([&] { parcelo::readForecast(in, "130010", forecast); });
+  printf("readForecast: %zu bytes of stack (%zu-bit), %s\n", stack, sizeof(void*) * 8,
+         largest.c_str());
   std::string small = "370000-2024011111.json";
   checkStreams(readFile(forecasts + "/" + small), answers[small]["370000"], "370000");
   checkWeatherCodes(data);

@@ -7,6 +7,7 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
+import { forecast, loadTables } from "./forecast_rules.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const list = path.join(here, "../../../shared/data/area.json");
@@ -45,6 +46,8 @@ const python = (code) => {
   return output;
 };
 for (const file of ["../../board/micropython/parcelo.py", "../../board/micropython/area_code.py",
+                    "../../board/micropython/parcelo_forecast.py",
+                    "../../board/micropython/parcelo_tables.py",
                     "../../board/micropython/choose_your_town.py", "M5.py"]) {
   mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
 }
@@ -166,6 +169,120 @@ except parcelo.Error as error:
   expect(error === card.error, `${card.what}: ${error}`);
   if ("code" in card) expect(code === card.code, `${card.what}: the code ${code}`);
 });
+
+// The forecast reader: every document and area, as forecast_rules.mjs reads them whole; the odd
+// documents that the Arduino check shares; every cut of a small document; bursts and a stall.
+// A stream that collects the garbage at each read(n) gives what the reader holds then.
+const data = path.join(here, "../../../shared/data");
+const tables = loadTables(data, path.join(here, "../../board/micropython/parcelo_tables.py"));
+mp.FS.mkdir("/forecast");
+const documents = fs.readdirSync(path.join(data, "forecast")).filter((f) => f.endsWith(".json"));
+const documentText = (file) => fs.readFileSync(path.join(data, "forecast", file), "utf8");
+for (const file of documents) mp.FS.writeFile("/forecast/" + file, documentText(file));
+const cases = JSON.parse(fs.readFileSync(path.join(here, "forecast_cases.json"), "utf8"));
+cases.forEach((row, i) => {
+  let text = row.document;
+  if (typeof text !== "string") {
+    text = documentText(text.file);
+    if (row.document.replace) text = text.replaceAll(row.document.replace[0], expand(row.document.replace[1]));
+    text += row.document.append ?? "";
+  }
+  mp.FS.writeFile(`/case${i}.json`, text);
+});
+mp.FS.writeFile("/forecast-questions.json", JSON.stringify({
+  documents: documents.map((file) => [file, tables.areasOf(file.slice(0, 6))]),
+  cases: cases.map((row, i) => [`/case${i}.json`, row.area]) }));
+const small = "370000-2024011111.json";
+const forecasts = JSON.parse(python(`
+import io, json, parcelo, parcelo_forecast
+class Stream:
+    """A stream that gives None (no byte yet) \`gaps\` times after every \`burst\` bytes, and
+    None for ever past the end of \`data\` when it stalls."""
+    def __init__(self, data, burst, gaps, stalls):
+        self.data, self.at, self.burst, self.gaps, self.waiting = data, 0, burst, gaps, 0
+        self.stalls = stalls
+    def read(self, n):
+        if self.at % self.burst == 0 and 0 < self.at < len(self.data) and self.waiting < self.gaps:
+            self.waiting += 1
+            return None
+        self.waiting = 0
+        chunk = self.data[self.at:self.at + min(n, self.burst - self.at % self.burst)]
+        self.at += len(chunk)
+        return chunk if chunk or not self.stalls else None
+def ask(stream, area, timeout=0):
+    try:
+        return parcelo_forecast.read_forecast(stream, area, timeout)
+    except parcelo.Error as error:
+        return error.kind
+def document(path):
+    with open(path, "rb") as file:
+        return file.read()
+with open("/forecast-questions.json") as file:
+    questions = json.load(file)
+answers = {}
+for name, areas in questions["documents"]:
+    answers[name] = {area: ask(open("/forecast/" + name, "rb"), area) for area in areas}
+cases = [ask(open(path, "rb"), area) for path, area in questions["cases"]]
+whole = document("/forecast/${small}")
+print(json.dumps({
+    "answers": answers,
+    "cases": cases,
+    "cuts": [ask(io.BytesIO(whole[:n]), "370000") for n in range(len(whole))],
+    "bursts": ask(Stream(whole, 7, 3, False), "370000", 1000),
+    "stall": ask(Stream(whole[:len(whole) // 2], 7, 3, True), "370000", 50)}))
+`));
+// The same objects whatever the order of their keys (MicroPython's dicts keep none).
+const canonical = (value) => JSON.stringify(value, (key, v) => (v && typeof v === "object" &&
+  !Array.isArray(v) ? Object.fromEntries(Object.entries(v).sort()) : v));
+let areas = 0;
+for (const file of documents) {
+  const doc = JSON.parse(documentText(file));
+  for (const area of tables.areasOf(file.slice(0, 6))) {
+    const want = forecast(doc, area, tables) ?? "no such area in the forecast";
+    expect(canonical(forecasts.answers[file][area]) === canonical(want),
+           `read_forecast ${file} ${area}`);
+    areas++;
+  }
+}
+cases.forEach((row, i) => {
+  const answer = forecasts.cases[i];
+  const error = typeof answer === "string" ? answer : "ok";
+  expect(error === row.error, `${row.what}: ${error}`);
+  if ("station" in row) expect(answer.temps?.station === row.station, `${row.what}: station`);
+});
+expect(forecasts.cuts.every((answer) => answer === "not the agency's forecast"),
+       "a document cut anywhere is not the agency's forecast");
+const whole = forecast(JSON.parse(documentText(small)), "370000", tables);
+expect(canonical(forecasts.bursts) === canonical(whole), "bursts with gaps, read with a time limit");
+expect(forecasts.stall === "timed out", "a stream that stalls: " + forecasts.stall);
+
+// What the reader holds at each read of the stream, for one area of every document: fed 256
+// bytes at a time, each read in a call of its own, after which the collector runs (this port
+// collects nothing while Python code runs).
+let most = { bytes: 0, where: "" };
+for (const file of documents) {
+  const area = tables.areasOf(file.slice(0, 6))[0];
+  python(`
+import gc
+reader = parcelo_forecast.ForecastReader("${area}")
+data = document("/forecast/${file}")
+at = 0
+gc.collect()
+start = gc.mem_alloc()
+`);
+  const size = fs.statSync(path.join(data, "forecast", file)).size;
+  for (let at = 0; at < size; at += 256) {
+    python("reader.feed(data[at:at + 256])\nat += 256");
+    const held = Number(python("gc.collect()\nprint(gc.mem_alloc() - start)"));
+    if (held > most.bytes) most = { bytes: held, where: `${file} ${area}` };
+  }
+  python("reader.result()\ndel reader, data");
+}
+const forecastBound = 16 * 1024;
+console.log(`read_forecast: ${documents.length} documents, ${areas} areas; the most it held at a ` +
+            `read of the stream: ${most.bytes} bytes (${most.where})`);
+expect(most.bytes > 0 && most.bytes <= forecastBound,
+       `read_forecast holds at most ${forecastBound} bytes`);
 
 // The example with the buttons pressed: the second centre, its second office, its first town.
 const centre = Object.values(centres)[1];

@@ -4,6 +4,10 @@ flash_card.py header FOLDER HEADER: writes HEADER (card.h for FlashCard.ino) wit
 FOLDER, the files the tool wrote, as bytes in flash, and cardFile(name, address, size).
 flash_card.py check FOLDER OUTPUT: compares what FlashCard printed under simavr (OUTPUT) with
 the files, read here with Python's json, and prints the firmware's figures.
+flash_card.py forecasts ANSWERS DATA SKETCH FILE...: writes SKETCH/card.h with the agency's
+forecast documents FILE... of DATA/forecast, and SKETCH/forecasts.h with every primary
+subdivision that ANSWERS (from forecast_answers.mjs) gives for them, for ForecastCard.ino.
+flash_card.py check-forecasts ANSWERS OUTPUT: compares what ForecastCard printed with ANSWERS.
 """
 import json
 import os
@@ -11,8 +15,8 @@ import re
 import sys
 
 
-def header(folder, path):
-    names = sorted(os.listdir(folder), key=lambda name: (name != "centers.json", name))
+def header(folder, path, names=None):
+    names = names or sorted(os.listdir(folder), key=lambda name: (name != "centers.json", name))
     lines = ["// Made by flash_card.py from the tool's files; not edited by hand.",
              "#pragma once", "#include <avr/pgmspace.h>", "#include <string.h>", ""]
     # The program's own constants must stay in the first 64 KB of flash, where pgm_read_byte
@@ -35,10 +39,18 @@ def header(folder, path):
 
 
 def printed(path):
-    # simavr prints each line the firmware sends in colour, with its line end shown as a dot.
-    text = open(path, encoding="utf-8").read()
-    text = re.sub("\x1b\\[[0-9;]*m", "", text)
-    return [line[:-1] for line in text.splitlines() if line.endswith(".")]
+    # simavr prints each line the firmware sends in colour, with its line end shown as a dot, and
+    # a long line in pieces, cut between any two bytes.
+    data = re.sub(rb"\x1b\[[0-9;]*m", b"", open(path, "rb").read())
+    lines, piece = [], b""
+    for line in data.split(b"\n"):
+        if line.startswith(b"Loaded "):
+            continue
+        piece += line
+        if piece.endswith(b"."):
+            lines.append(piece[:-1].decode())
+            piece = b""
+    return lines
 
 
 def expected(folder):
@@ -76,8 +88,47 @@ def check(folder, output):
     return 0
 
 
+def forecasts(answers, data, sketch, files):
+    answers = json.load(open(answers, encoding="utf-8"))
+    header(os.path.join(data, "forecast"), os.path.join(sketch, "card.h"), files)
+    lines = ["// Made by flash_card.py: the documents and areas the firmware reads.",
+             "#pragma once", "struct Question {", "  const char* file;", "  const char* area;",
+             "};", "const Question kQuestions[] = {"]
+    lines += [f'    {{"/{file}", "{area}"}},' for file in files for area in answers[file]]
+    lines.append("};")
+    open(os.path.join(sketch, "forecasts.h"), "w").write("\n".join(lines) + "\n")
+
+
+def check_forecasts(answers, output):
+    answers = json.load(open(answers, encoding="utf-8"))
+    lines = printed(output)
+    read = [line.split("|", 4) for line in lines if line.startswith("F|")]
+    want = sum(len(answers[file]) for file in {line[1] for line in read})
+    for _, file, area, micros, answer in read:
+        expected = answers[file][area]
+        got = json.loads(answer) if answer.startswith("{") else answer
+        if got != (expected if expected is not None else "no such area in the forecast"):
+            print(f"FAILED: the Mega reads {file} {area} as {answer[:300]}")
+            return 1
+    if len(read) == 0 or len(read) != want or "D" not in lines:
+        print(f"FAILED: the Mega read {len(read)} areas, not {want}, or did not finish")
+        return 1
+    print(f"the simulated Mega read {len(read)} areas of {len({r[1] for r in read})} documents:")
+    for _, file, area, micros, _ in read:
+        print(f"  {file} {area}: {int(micros) / 1000:.1f} ms, {int(micros) * 16:,} cycles")
+    for line in lines:
+        if line.startswith("S|"):
+            print(f"  the most stack readForecast needed: {line.split('|')[2]} bytes")
+    return 0
+
+
 if __name__ == "__main__":
-    if sys.argv[1] == "header":
-        header(sys.argv[2], sys.argv[3])
+    command, arguments = sys.argv[1], sys.argv[2:]
+    if command == "header":
+        header(*arguments)
+    elif command == "check":
+        sys.exit(check(*arguments))
+    elif command == "forecasts":
+        forecasts(arguments[0], arguments[1], arguments[2], arguments[3:])
     else:
-        sys.exit(check(sys.argv[2], sys.argv[3]))
+        sys.exit(check_forecasts(*arguments))
