@@ -1,10 +1,11 @@
 """Writes the tables that the board's forecast readers carry, from the agency's own tables.
 
-Usage: python3 scripts/forecast-tables.py [DATA]   (DATA: ../shared/data by default)
+Usage: python3 scripts/forecast-tables.py [DATA [OUT]]   (DATA: ../shared/data by default)
 
 Writes board/arduino/Parcelo/src/ParceloTables.cpp (in flash, PROGMEM on AVR) and
-board/micropython/parcelo_tables.py. Run it again when the agency changes its stations or
-weekly areas, and commit both files.
+board/micropython/parcelo_tables.py, or both into the folder OUT. Run it again when the agency
+changes its stations or weekly areas, and commit both files; the board's check fails while they
+differ from what this script makes.
 
 For each primary subdivision (class10), one record:
     "<class10>|<station>:<name>,<station>:<name>...|<weekly area>=<station>:<name>,..."
@@ -121,6 +122,9 @@ if __name__ == "__main__":
     areas, codes = records(), weather_codes()
     # The readers copy one record at a time into a buffer of this size (ParceloTables.h).
     assert max(len(row.encode()) for row in areas + codes) < 160
-    write_arduino(areas, codes, os.path.join(ROOT, "board/arduino/Parcelo/src/ParceloTables.cpp"))
-    write_micropython(areas, codes, os.path.join(ROOT, "board/micropython/parcelo_tables.py"))
+    out = sys.argv[2] if len(sys.argv) > 2 else None
+    write_arduino(areas, codes, os.path.join(out or ROOT + "/board/arduino/Parcelo/src",
+                                             "ParceloTables.cpp"))
+    write_micropython(areas, codes, os.path.join(out or ROOT + "/board/micropython",
+                                                 "parcelo_tables.py"))
     print(f"{len(areas)} primary subdivisions, {len(codes)} weather codes")

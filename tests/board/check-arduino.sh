@@ -18,6 +18,12 @@ if [ ! -f "$shared/area.json" ]; then
 fi
 rm -rf "$work" && mkdir -p "$work/real/parcelo" "$work/crlf/parcelo" "$work/core" "$work/include"
 "$tool" "$shared/area.json" "$work/real/parcelo" >/dev/null
+# The tables in flash are what scripts/forecast-tables.py makes of the agency's tables.
+mkdir "$work/tables"
+python3 "$here/../../scripts/forecast-tables.py" "$shared" "$work/tables" >/dev/null
+for table in "$library/src/ParceloTables.cpp" "$here/../../board/micropython/parcelo_tables.py"; do
+  cmp "$work/tables/${table##*/}" "$table" || { echo "FAILED: run scripts/forecast-tables.py"; exit 1; }
+done
 node "$here/forecast_answers.mjs" "$shared" "$work/answers.json"
 for file in "$work"/real/parcelo/*; do
   sed 's/$/\r/' "$file" >"$work/crlf/parcelo/${file##*/}"
@@ -53,7 +59,7 @@ build() {
   compile "$@" -std=gnu++17 -O0 -Wall -Wextra -Werror -Wl,-z,now,--wrap=malloc,--wrap=calloc,--wrap=realloc \
     "$here/arduino_check.cc" "$here/json_check.cc" "$here/forecast_check.cc" \
     -x c++ "$examples/ChooseYourTown/ChooseYourTown.ino" -o "$out/check"
-  for sketch in AreaCode SerialAreaCode; do
+  for sketch in AreaCode SerialAreaCode TownWeather; do
     compile "$@" -Wall -Wextra -Werror "$here/run_sketch.cc" \
       -x c++ "$examples/$sketch/$sketch.ino" -o "$out/$sketch"
   done
@@ -75,6 +81,11 @@ check() {
   want="Send an office file, such as 130000.json
 新宿区: 130010"
   [ "$serial" = "$want" ] || { echo "FAILED: SerialAreaCode prints: $serial"; exit 1; }
+  printf 'HTTP/1.0 200 OK\r\nContent-Type: application/json\r\n\r\n' >"$work/response"
+  cat "$shared/forecast/130000-2024011111.json" >>"$work/response"
+  weather=$($run "$out/TownWeather" "$work/real" "$work/response" | tr -d '\r')
+  want=$(cat "$here/town_weather.txt")
+  [ "$weather" = "$want" ] || { echo "FAILED: TownWeather shows:"; echo "$weather"; exit 1; }
 }
 
 build 64 "$cxx" "$@"

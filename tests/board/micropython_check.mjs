@@ -48,6 +48,7 @@ const python = (code) => {
 for (const file of ["../../board/micropython/parcelo.py", "../../board/micropython/area_code.py",
                     "../../board/micropython/parcelo_forecast.py",
                     "../../board/micropython/parcelo_tables.py",
+                    "../../board/micropython/town_weather.py",
                     "../../board/micropython/choose_your_town.py", "M5.py"]) {
   mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
 }
@@ -300,6 +301,16 @@ print(M5.Lcd.text)
 expect(screen.startsWith(`${town.cityname}\n${town.areaname} ${town.code}\n` +
                          `https://www.jma.go.jp/bosai/forecast/data/forecast/${office}.json\n` +
                          `area.code == "${town.code}"\n`), "the example shows its town, not:\n" + screen);
+
+// The weather example on a saved document: the same screen as the Arduino sketch's.
+const weather = python(`
+import M5, parcelo_forecast, town_weather
+with open("/forecast/130000-2024011111.json", "rb") as file:
+    town_weather.show(town_weather.lines(parcelo_forecast.read_forecast(file, "130010")))
+print(M5.Lcd.text)
+`);
+const sameScreen = fs.readFileSync(path.join(here, "town_weather.txt"), "utf8").split("--- request")[0];
+expect(weather.trim() === sameScreen.trim(), "town_weather.py shows:\n" + weather);
 
 const shortOne = python("import area_code").trim();
 expect(shortOne === "新宿区: 130010", "area_code.py prints: " + shortOne);

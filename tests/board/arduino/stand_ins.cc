@@ -1,7 +1,10 @@
-// What the host check stands in for: the ESP32 core's file system over a host folder, M5Unified's
-// screen and buttons, the clock, and the number conversions of avr-libc.
+// What the host check stands in for: the ESP32 core's file system over a host folder, Wi-Fi and
+// its clock, an HTTPS client, M5Unified's screen and buttons, the clock, and the number conversions
+// of avr-libc.
 #include <M5Unified.h>
 #include <SD.h>
+#include <WiFi.h>
+#include <WiFiClientSecure.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -93,6 +96,12 @@ void M5Unified::update() {
 }
 
 HostSerial Serial;
+WiFiClass WiFi;
+std::string WiFiClientSecure::response;
+std::string WiFiClientSecure::request;
+
+void configTime(long, int, const char*, const char*) {}
+bool getLocalTime(struct tm*, uint32_t) { return false; }
 
 int HostSerial::available() { return peek() < 0 ? 0 : 1; }
 int HostSerial::read() { return getchar(); }
