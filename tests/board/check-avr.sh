@@ -57,7 +57,8 @@ timeout 600 simavr -m atmega2560 -f 16000000 "$work/flash-card/FlashCard.ino.elf
 python3 "$here/avr/flash_card.py" check "$work/parcelo" "$work/simavr.txt"
 
 node "$here/forecast_answers.mjs" "$data" "$work/answers.json"
-cp "$here"/avr/ForecastCard/* "$here/avr/FlashCard/flash.h" "$work/ForecastCard/"
+cp "$here"/avr/ForecastCard/* "$here/avr/FlashCard/flash.h" "$here/forecast_json.h" \
+  "$work/ForecastCard/"
 python3 "$here/avr/flash_card.py" forecasts "$work/answers.json" "$data" "$work/ForecastCard" \
   130000-2026031205.json 460100-2024011111.json 014100-2024011111.json 380000-2024011111.json
 arduino_build arduino:avr:mega:cpu=atmega2560 "$work/ForecastCard/ForecastCard.ino" \

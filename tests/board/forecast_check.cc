@@ -7,48 +7,24 @@
 #include <nlohmann/json.hpp>
 
 #include "check.h"
+#include "forecast_json.h"
 
 namespace {
 
 using nlohmann::json;
 using parcelo::Error;
 
+// What printForecast writes, read back.
 json toJson(const parcelo::Forecast& forecast) {
-  json answer = {{"reportDatetime", forecast.reportDatetime},
-                 {"days", json::array()},
-                 {"pops", json::array()}};
-  for (uint8_t i = 0; i < forecast.timeCount; i++) {
-    const parcelo::ForecastTime& time = forecast.times[i];
-    answer["days"].push_back({{"time", time.time},
-                              {"weatherCode", time.weatherCode},
-                              {"weather", time.weather},
-                              {"wind", time.wind},
-                              {"waves", time.waves}});
-  }
-  for (uint8_t i = 0; i < forecast.popCount; i++) {
-    answer["pops"].push_back({{"time", forecast.pops[i].time}, {"pop", forecast.pops[i].pop}});
-  }
-  answer["temps"] = {{"station", forecast.station},
-                     {"name", forecast.stationName},
-                     {"todayMax", forecast.todayMax},
-                     {"tomorrowMin", forecast.tomorrowMin},
-                     {"tomorrowMax", forecast.tomorrowMax}};
-  json days = json::array();
-  for (uint8_t i = 0; forecast.weekArea[0] != '\0' && i < forecast.dayCount; i++) {
-    const parcelo::ForecastDay& day = forecast.days[i];
-    days.push_back({{"date", day.date},
-                    {"weatherCode", day.weatherCode},
-                    {"pop", day.pop},
-                    {"reliability", day.reliability},
-                    {"min", day.min},
-                    {"minUpper", day.minUpper},
-                    {"minLower", day.minLower},
-                    {"max", day.max},
-                    {"maxUpper", day.maxUpper},
-                    {"maxLower", day.maxLower}});
-  }
-  answer["week"] = {{"area", forecast.weekArea}, {"station", forecast.weekStation}, {"days", days}};
-  return answer;
+  struct Text : Print {
+    size_t write(uint8_t c) override {
+      text += static_cast<char>(c);
+      return 1;
+    }
+    std::string text;
+  } out;
+  printForecast(out, forecast);
+  return json::parse(out.text);
 }
 
 Error readCounted(Stream& in, const std::string& area, parcelo::Forecast& forecast) {
