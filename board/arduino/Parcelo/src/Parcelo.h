@@ -21,11 +21,11 @@ class Error {
  public:
   enum Code : uint8_t {
     Ok,
-    NoFile,      // the folder or the file is not on the card
-    NotParcelo,  // the file is not as Parcelo writes it: empty, cut off, or of another shape
-    TooLong,     // a code or a name in the file does not fit kCodeSize or kNameSize
-    BadCode,     // the code asked for cannot name a file ("", too long, or with / \ *)
-    TimedOut,    // a stream read with a time limit gave no byte in time
+    NoFile,       // the folder or the file is not on the card
+    NotParcelo,   // the file is not as Parcelo writes it: empty, cut off, or of another shape
+    TooLong,      // a code or a name in the file does not fit kCodeSize or kNameSize
+    BadCode,      // the code asked for cannot name a file ("", too long, or with / \ *)
+    TimedOut,     // a stream read with a time limit gave no byte in time
     NotForecast,  // the document is not the agency's forecast for an office
     NoArea,       // the forecast does not list the area asked for
   };
