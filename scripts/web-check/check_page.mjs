@@ -306,6 +306,47 @@ async function checkAsAPerson(engine, times) {
   report(`${engine.name}: the finder gives each of ${towns.length} municipalities its area, office and files`,
          towns.filter((t, i) => !found[i].includes(t)).map(t => "missing: " + t.replaceAll("\t", " | ")));
 
+  // A town however a person types it: the first match's town, area code and office.
+  const finderRows = [
+    ["しんじゅく", "新宿区", "130010", "130000"], ["シンジュク", "新宿区", "130010", "130000"],
+    ["ｼﾝｼﾞｭｸ", "新宿区", "130010", "130000"], ["shinjuku", "新宿区", "130010", "130000"],
+    ["Shin-Juku", "新宿区", "130010", "130000"], ["13104", "新宿区", "130010", "130000"],
+    ["1310400", "新宿区", "130010", "130000"], ["竜ヶ崎", "龍ケ崎市", "080020", "080000"],
+    ["Ryūgasaki", "龍ケ崎市", "080020", "080000"], ["茅ケ崎", "茅ヶ崎市", "140010", "140000"],
+    ["鎌ヶ谷", "鎌ケ谷市", "120010", "120000"], ["関ヶ原", "関ケ原町", "210010", "210000"],
+    ["せきがはら", "関ケ原町", "210010", "210000"], ["塩竃", "塩竈市", "040010", "040000"],
+    ["剣渕", "剣淵町", "012010", "012000"], ["府中", "府中市", "130010", "130000"],
+    ["東京都", "千代田区", "130010", "130000"], ["tokyo", "千代田区", "130010", "130000"],
+    ["東京23区", "千代田区", "130010", "130000"], ["北海道", "稚内市", "011000", "011000"],
+    ["沖縄本島地方", "那覇市", "471010", "471000"],
+  ];
+  const firsts = await page.evaluate(queries => queries.map(query => {
+    const field = document.getElementById("find");
+    field.value = query;
+    field.dispatchEvent(new Event("input"));
+    return document.querySelector("#matches li")?.dataset.text ?? "";
+  }), finderRows.map(row => row[0]));
+  report(`${engine.name}: the finder finds ${finderRows.length} ways of typing a town`,
+         finderRows.flatMap(([query, town, area, office], i) => {
+           const [name, areaLine, officeLine] = firsts[i].split("\t");
+           return name === town && areaLine?.endsWith(" " + area) && officeLine?.endsWith(" " + office) ?
+             [] : [`"${query}" gives ${firsts[i].replaceAll("\t", " | ") || "nothing"}`];
+         }));
+
+  // "Not found" waits for the input method, then says what to try.
+  const [composing, composed] = await page.evaluate(() => {
+    const field = document.getElementById("find");
+    field.dispatchEvent(new CompositionEvent("compositionstart"));
+    field.value = "ｚｚｚ";
+    field.dispatchEvent(new Event("input"));
+    const during = document.getElementById("found").textContent;
+    field.dispatchEvent(new CompositionEvent("compositionend"));
+    return [during, document.getElementById("found").textContent];
+  });
+  report(`${engine.name}: "not found" only once the input method is done, with what to try`, [
+    ...expect(composing === "", "while composing: " + composing),
+    ...expect(composed.startsWith("見つかりません。読み") && composed.includes("romaji"), composed)]);
+
   // "新宿" typed from the keyboard; then Tab to its buttons and save just its two files.
   await page.evaluate(() => { document.getElementById("find").value = ""; });
   await page.focus("#find");
