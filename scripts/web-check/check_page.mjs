@@ -276,7 +276,7 @@ async function checkAsAPerson(engine, times) {
   await page.waitForSelector("#summary:not([hidden])", { timeout: 60000 });
   times.push(`${engine.name}: the real list to the outcome line in ${Date.now() - started} ms`);
   const bytes = want.files.reduce((n, f) => n + f.bytes.length, 0);
-  const line = `${want.files.length} ファイル、${bytes.toLocaleString("en")} バイトを書き出しました。`;
+  const line = `${want.files.length} ファイル、${bytes.toLocaleString("en")} バイトの準備ができました。`;
   const rows = await page.$$eval("#files tbody tr", r => r.map(row => row.cells[0].textContent));
   report(`${engine.name}: the outcome first: "${line}", the save button, the transcript folded`, [
     ...expect((await text(page, "summary")).startsWith(line), "summary: " + await text(page, "summary")),
@@ -285,6 +285,16 @@ async function checkAsAPerson(engine, times) {
     ...expect(await text(page, "console") === want.stdout, "the transcript is not the tool's output"),
     ...expect(rows.join(" ") === want.files.map(f => f.name).join(" "), "the table: " + rows.join(" ")),
   ]);
+  const after = await page.evaluate(() => [document.activeElement?.id, document.getElementById("pick").value,
+    [...document.querySelectorAll(".en")].filter(e => e.lang !== "en").length,
+    [...document.querySelectorAll("button, input[type=file]")].filter(e => e.offsetParent)
+      .map(e => [e.id || e.textContent, e.getBoundingClientRect().height])]);
+  report(`${engine.name}: the outcome takes the focus; the file may be chosen again; English is lang="en"; ` +
+         "controls are 44 px tall", [
+    ...expect(after[0] === "outcome", "the focus is on " + after[0]),
+    ...expect(after[1] === "", "the file input keeps " + after[1]),
+    ...expect(after[2] === 0, `${after[2]} English texts without lang="en"`),
+    ...after[3].filter(([, height]) => height < 44).map(([what, height]) => `${what} is ${height} px tall`)]);
   if (screenshots && engine.name === "Chromium") await page.screenshot({ path: path.join(screenshots, "web-outcome.png") });
   const all = await saved(page, () => page.click("#save"));
   report(`${engine.name}: "save all" gives parcelo-files.zip, the Linux build's ${want.files.length} files`,
@@ -371,6 +381,18 @@ async function checkAsAPerson(engine, times) {
     ...back.filter(s => !s.shows && !s.body).map(s => `no visible focus on ${s.what} (outline ${s.outline})`)]);
 
   // A phone's width, with everything open.
+  // On a phone's screen (320 x 568) the outcome lies below the fold: a run brings it into view.
+  await page.setViewport({ width: 320, height: 568 });
+  await page.evaluate(() => { window.scrollTo(0, 0); document.getElementById("summary").hidden = true; });
+  await (await page.$("#pick")).uploadFile(realPath);
+  await page.waitForSelector("#summary:not([hidden])", { timeout: 60000 });
+  await page.waitForFunction(() => document.activeElement?.id === "outcome");
+  const phone = await page.evaluate(() => {
+    const { top, bottom } = document.getElementById("summary").getBoundingClientRect();
+    return { top, bottom, height: innerHeight };
+  });
+  report(`${engine.name}: at 320 x 568 the outcome line is in view after a run`,
+         expect(phone.top >= 0 && phone.bottom <= phone.height, JSON.stringify(phone)));
   await page.setViewport({ width: 390, height: 844 });
   await page.evaluate(() => document.querySelectorAll("details").forEach(d => { d.open = true; }));
   const widths = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
