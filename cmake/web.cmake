@@ -1,6 +1,10 @@
 # The page: the same program built for WebAssembly with Debian's emscripten, in one HTML file
 # that works opened from the disk. The page's glue (src/web/page.html.in) calls the program's
 # main on the list written into the in-memory file system.
+# The project's small sample list rides in the page, for trying it at once.
+file(READ ${PROJECT_SOURCE_DIR}/data/sample-area.json PARCELO_SAMPLE)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/data/sample-area.json)
 configure_file(src/web/page.html.in ${CMAKE_BINARY_DIR}/page.html @ONLY)
 set_target_properties(parcelo PROPERTIES
   OUTPUT_NAME parcelo-${PROJECT_VERSION}

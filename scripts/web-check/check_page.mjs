@@ -239,7 +239,7 @@ async function drop(page, bytes) {
   await page.evaluate(b64 => {
     const transfer = new DataTransfer();
     transfer.items.add(new File([fromBase64(b64)], "area.json", { type: "application/json" }));
-    document.getElementById("drop").dispatchEvent(
+    document.querySelector("footer").dispatchEvent(
       new DragEvent("drop", { dataTransfer: transfer, bubbles: true, cancelable: true }));
   }, bytes.toString("base64"));
 }
@@ -381,6 +381,21 @@ async function checkAsAPerson(engine, times) {
     ...back.filter(s => !s.shows && !s.body).map(s => `no visible focus on ${s.what} (outline ${s.outline})`)]);
 
   // A phone's width, with everything open.
+  // The sample, built into the page, marked so that no one puts it on a card; the file said back.
+  await page.click("#try-sample");
+  await page.waitForFunction(() => document.getElementById("summary").textContent.startsWith("4 ファイル"));
+  const tried = await page.evaluate(() => {
+    const field = document.getElementById("find");
+    field.value = "うつのみや";
+    field.dispatchEvent(new Event("input"));
+    return [document.getElementById("chosen").textContent, !document.getElementById("sample-note").hidden,
+            document.querySelector("#matches li")?.dataset.text ?? ""];
+  });
+  report(`${engine.name}: "try it with a sample" splits the sample, marked as one, and finds its towns`, [
+    ...expect(tried[0].startsWith("sample-area.json（2,903 バイト"), tried[0]),
+    ...expect(tried[1], "no note that it is a sample"),
+    ...expect(tried[2].startsWith("宇都宮市\t"), tried[2])]);
+
   // On a phone's screen (320 x 568) the outcome lies below the fold: a run brings it into view.
   await page.setViewport({ width: 320, height: 568 });
   await page.evaluate(() => { window.scrollTo(0, 0); document.getElementById("summary").hidden = true; });
