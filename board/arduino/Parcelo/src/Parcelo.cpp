@@ -79,24 +79,11 @@ bool readChildren(JsonReader& json, Visitor<Place>& visitor) {
   return listed && !json.error();
 }
 
-Error fromJson(JsonError error) {
-  switch (error.code()) {
-    case JsonError::Ok:
-      return Error::Ok;
-    case JsonError::TooLong:
-      return Error::TooLong;
-    case JsonError::TimedOut:
-      return Error::TimedOut;
-    default:
-      return Error::NotParcelo;
-  }
-}
-
 // The call's outcome: the reader's error, else NotParcelo where the shape was wrong, else the
 // rest of the stream must be white space.
 Error outcome(JsonReader& json, bool shaped) {
   if (shaped) json.finish();
-  if (json.error()) return fromJson(json.error());
+  if (json.error()) return fromJson(json.error(), Error::NotParcelo);
   return shaped ? Error::Ok : Error::NotParcelo;
 }
 
@@ -139,6 +126,19 @@ const char* Error::c_str() const {
       return "no such area in the forecast";
   }
   return "unknown error";
+}
+
+Error fromJson(JsonError error, Error::Code malformed) {
+  switch (error.code()) {
+    case JsonError::Ok:
+      return Error::Ok;
+    case JsonError::TooLong:
+      return Error::TooLong;
+    case JsonError::TimedOut:
+      return Error::TimedOut;
+    default:
+      return malformed;
+  }
 }
 
 bool validCode(const char* code) {

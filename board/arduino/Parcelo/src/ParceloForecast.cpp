@@ -118,16 +118,7 @@ Error ForecastReader::read() {
     parts++;
   }
   if (shaped) json_.finish();
-  switch (json_.error().code()) {
-    case JsonError::Ok:
-      break;
-    case JsonError::TooLong:
-      return Error::TooLong;
-    case JsonError::TimedOut:
-      return Error::TimedOut;
-    default:
-      return Error::NotForecast;
-  }
+  if (json_.error()) return fromJson(json_.error(), Error::NotForecast);
   if (!shaped || parts != 2) return Error::NotForecast;
   return found_ ? Error::Ok : Error::NoArea;
 }
