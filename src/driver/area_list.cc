@@ -6,11 +6,12 @@ Outcome parse_area_list(std::istream& input, json& document) {
   try {
     input >> document;
   } catch (const json::parse_error& e) {
-    return Failure{kParseError, e.what()};
+    // The parser read to the end of the text: it holds the start of a value, or nothing.
+    return Failure{input.eof() ? FailureKind::kCutOff : FailureKind::kNotJson, e.what()};
   } catch (const json::out_of_range& e) {  // a number too large for a double
-    return Failure{kParseError, e.what()};
+    return Failure{FailureKind::kNotJson, e.what()};
   }
-  if (!has_required_tables(document)) return Failure{kMissingTables, {}};
+  if (!has_required_tables(document)) return Failure{FailureKind::kMissingTables, {}};
   return std::nullopt;
 }
 

@@ -26,7 +26,7 @@ constexpr int kExitFailure = 1;
 // Files written before are complete; the one being written, if any, is not opened until its
 // text is whole.
 [[noreturn]] void out_of_memory() {
-  report_failure(kOutOfMemory);
+  report_failure(FailureKind::kOutOfMemory);
   std::_Exit(kExitFailure);
 }
 
@@ -42,7 +42,7 @@ void install_failure_handlers() {
 // system reclaims it at exit anyway.
 Outcome load_area_list(const std::string& path, const json*& document) {
   std::ifstream input;
-  if (!platform::open_for_reading(path, input)) return Failure{kCannotOpenInput, {}};
+  if (!platform::open_for_reading(path, input)) return Failure{FailureKind::kCannotOpenInput, {}};
   platform::prepare_heap(platform::file_size(path));
   static json* const parsed = new json;
   if (Outcome failure = parse_area_list(input, *parsed)) return failure;
@@ -56,7 +56,7 @@ Outcome reading_the_tables(Step&& step) {
   try {
     return step();
   } catch (const MalformedList& e) {
-    return Failure{kMalformedList, e.what()};
+    return Failure{FailureKind::kMalformedList, e.what()};
   }
 }
 
@@ -69,9 +69,9 @@ Outcome write_file(const std::string& path, const json& value, Refused&& refused
       report_written(path);
       return std::nullopt;
     case platform::FileWrite::kCannotOpen:
-      return Failure{kCannotOpenOutput, {}};
+      return Failure{FailureKind::kCannotOpenOutput, {}};
     case platform::FileWrite::kCannotWrite:
-      return Failure{kCannotWriteOutput, {}};
+      return Failure{FailureKind::kCannotWriteOutput, {}};
     case platform::FileWrite::kRefusedOwnFile:
       break;
   }
@@ -81,12 +81,12 @@ Outcome write_file(const std::string& path, const json& value, Refused&& refused
 // Writes the centre index into `folder`. An empty folder argument names no folder: taken as it
 // is, it would put the files at the root of the file system.
 Outcome write_centre_index(const AreaTables& tables, const std::string& folder) {
-  if (folder.empty()) return Failure{kCannotOpenOutput, {}};
+  if (folder.empty()) return Failure{FailureKind::kCannotOpenOutput, {}};
   return reading_the_tables([&] {
     const json index = build_centre_index(tables.centers, tables.offices);
     const std::string path = folder + "/" + std::string(kCentreIndexName) + ".json";
     // The first file of the run: no file of this run stands anywhere yet.
-    return write_file(path, index, [] { return Failure{kCannotOpenOutput, {}}; });
+    return write_file(path, index, [] { return Failure{FailureKind::kCannotOpenOutput, {}}; });
   });
 }
 
@@ -99,7 +99,7 @@ Outcome write_office_files(const AreaTables& tables, const std::string& folder) 
   return reading_the_tables([&] {
     Outcome failure;
     const auto unsafe = [](std::string_view code) {
-      return Failure{kUnsafeOfficeCode, quoted_code(code)};
+      return Failure{FailureKind::kUnsafeOfficeCode, quoted_code(code)};
     };
     const auto refuse = [&](std::string_view code) { failure = unsafe(code); };
     const auto write = [&](const std::string& code, const json& file) {
@@ -143,7 +143,7 @@ int run(int argc, char** argv) {
   if (args.size() < 3) return kExitFailure;  // the usage line just printed says what is missing
   const Outcome failure = split(args[1], args[2]);
   if (!failure) return kExitSuccess;
-  report_failure(failure->message, failure->detail);
+  report_failure(failure->kind, failure->detail);
   return kExitFailure;
 }
 
@@ -155,11 +155,11 @@ int main(int argc, char** argv) {
   try {
     return run(argc, argv);
   } catch (const std::bad_alloc&) {
-    report_failure(kOutOfMemory);
+    report_failure(FailureKind::kOutOfMemory);
   } catch (const std::exception& e) {
-    report_failure(kUnexpectedError, e.what());
+    report_failure(FailureKind::kUnexpected, e.what());
   } catch (...) {
-    report_failure(kUnexpectedError, "unknown");
+    report_failure(FailureKind::kUnexpected, "unknown");
   }
   return kExitFailure;
 }

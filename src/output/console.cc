@@ -1,22 +1,45 @@
 #include "output/console.h"
 
+#include <iterator>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace parcelo {
 
-const char* const kCannotOpenInput = "ファイルを開けませんでした。";
-const char* const kParseError = "JSON パースエラー: ";
-const char* const kMissingTables = "必要な 'centers' または 'offices' キーが見つかりません。";
-const char* const kMalformedList = "エリアコード一覧の形式が正しくありません: ";
-const char* const kUnsafeOfficeCode = "ファイル名に使えない府県予報区コードです: ";
-const char* const kCannotOpenOutput = "出力ファイルを開けません。";
-const char* const kCannotWriteOutput = "出力ファイルに書き込めません。";
-const char* const kOutOfMemory = "メモリが不足しています。";
-const char* const kUnexpectedError = "予期しないエラーです: ";
-
 namespace {
+
+struct FailureEntry {
+  FailureKind kind;
+  const char* name;
+  const char* text;
+};
+
+// The failures' names and texts, in the enumeration's order. A cut-off list reads as any other
+// text that is not JSON: the console says the parser's own words after the same text.
+constexpr FailureEntry kFailures[] = {
+    {FailureKind::kCannotOpenInput, "cannot-open-input", "ファイルを開けませんでした。"},
+    {FailureKind::kNotJson, "not-json", "JSON パースエラー: "},
+    {FailureKind::kCutOff, "cut-off", "JSON パースエラー: "},
+    {FailureKind::kMissingTables, "missing-tables",
+     "必要な 'centers' または 'offices' キーが見つかりません。"},
+    {FailureKind::kMalformedList, "malformed-list", "エリアコード一覧の形式が正しくありません: "},
+    {FailureKind::kUnsafeOfficeCode, "unsafe-office-code",
+     "ファイル名に使えない府県予報区コードです: "},
+    {FailureKind::kCannotOpenOutput, "cannot-open-output", "出力ファイルを開けません。"},
+    {FailureKind::kCannotWriteOutput, "cannot-write-output", "出力ファイルに書き込めません。"},
+    {FailureKind::kOutOfMemory, "out-of-memory", "メモリが不足しています。"},
+    {FailureKind::kUnexpected, "unexpected", "予期しないエラーです: "},
+};
+
+constexpr bool in_order() {
+  for (size_t i = 0; i < std::size(kFailures); ++i) {
+    if (kFailures[i].kind != static_cast<FailureKind>(i)) return false;
+  }
+  return std::size(kFailures) == static_cast<size_t>(FailureKind::kUnexpected) + 1;
+}
+
+const FailureEntry& entry_of(FailureKind kind) { return kFailures[static_cast<size_t>(kind)]; }
 
 const char* const kBanner =
     "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n";
@@ -49,7 +72,13 @@ std::string start_up_text(std::string_view program) {
   return std::string(kBanner) + kUsageHead + std::string(program) + kUsageTail;
 }
 
+static_assert(in_order(), "kFailures lists every kind once, in the enumeration's order");
+
 }  // namespace
+
+const char* failure_text(FailureKind kind) { return entry_of(kind).text; }
+
+const char* failure_name(FailureKind kind) { return entry_of(kind).name; }
 
 void print_start_up(std::string_view program) {
   platform::write_console(platform::Stream::kOut, start_up_text(program));
@@ -66,8 +95,9 @@ void report_written(std::string_view path) {
 }
 
 // Written piece by piece, so that running out of memory can still be reported.
-void report_failure(const char* message, std::string_view detail) {
-  platform::write_console(platform::Stream::kError, message);
+void report_failure(FailureKind kind, std::string_view detail) {
+  platform::name_failure(failure_name(kind));
+  platform::write_console(platform::Stream::kError, failure_text(kind));
   platform::write_console(platform::Stream::kError, detail);
   platform::write_console(platform::Stream::kError, "\n");
 }

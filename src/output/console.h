@@ -7,17 +7,31 @@
 
 namespace parcelo {
 
-// Every console text of the tool, each in one place, in UTF-8 like everything else inside the
-// tool; the host's console code turns it into what its console or a redirected stream shows.
-extern const char* const kCannotOpenInput;
-extern const char* const kParseError;
-extern const char* const kMissingTables;
-extern const char* const kMalformedList;
-extern const char* const kUnsafeOfficeCode;
-extern const char* const kCannotOpenOutput;
-extern const char* const kCannotWriteOutput;
-extern const char* const kOutOfMemory;
-extern const char* const kUnexpectedError;
+// Every console text of the tool is in console.cc, each in one place, in UTF-8 like everything
+// else inside the tool; the host's console code turns it into what its console or a redirected
+// stream shows.
+
+// The ways a run fails. Code tells them apart by these names, never by their texts; each has
+// one text, which the console shows, and one stable name, which a program embedding the tool
+// (the page) is handed.
+enum class FailureKind {
+  kCannotOpenInput,    // the list cannot be opened
+  kNotJson,            // the list is not JSON (or holds a number too large for a double)
+  kCutOff,             // the list ends inside its JSON value: cut off, or empty
+  kMissingTables,      // JSON without "centers" and "offices"
+  kMalformedList,      // a record of a shape the run cannot read
+  kUnsafeOfficeCode,   // an office code that cannot name its file
+  kCannotOpenOutput,   // an output file cannot be made
+  kCannotWriteOutput,  // an output file cannot be written whole
+  kOutOfMemory,
+  kUnexpected,  // anything else thrown
+};
+
+// The text the console shows for `kind`, which its detail follows.
+const char* failure_text(FailureKind kind);
+
+// The stable name of `kind`, in lower case with hyphens ("cut-off").
+const char* failure_name(FailureKind kind);
 
 // Prints the banner and the usage line, with `program` as the program path, to standard output.
 void print_start_up(std::string_view program);
@@ -32,13 +46,14 @@ void print_help(std::string_view program);
 // Prints "<path> を生成しました。" and a line end to standard output, and flushes.
 void report_written(std::string_view path);
 
-// Prints `message`, then `detail`, and a line end to standard error, and flushes.
-void report_failure(const char* message, std::string_view detail = {});
+// Prints the text of `kind`, then `detail`, and a line end to standard error, and flushes;
+// hands the failure's name to an embedding program. Allocates nothing for short details.
+void report_failure(FailureKind kind, std::string_view detail = {});
 
-// Why a step of the run failed: one of the messages above and its detail, which the run
-// reports. A step that succeeds returns no Failure.
+// Why a step of the run failed, and its detail, which the run reports. A step that succeeds
+// returns no Failure.
 struct Failure {
-  const char* message;
+  FailureKind kind;
   std::string detail;
 };
 using Outcome = std::optional<Failure>;

@@ -72,6 +72,10 @@ enum class Stream { kOut, kError };
 // report that memory has run out.
 void write_console(Stream stream, std::string_view text);
 
+// Hands `name`, the name of the failure the run reports, to the program embedding the tool:
+// the page's glue finds it as the instance's `failure`. Nothing where the tool runs alone.
+void name_failure(const char* name);
+
 // Prepares the heap for the document parsed from a list of `list_bytes` bytes, where the host
 // gains from it (glibc: one growth to the expected size, backed by huge pages). Never fails.
 void prepare_heap(std::uintmax_t list_bytes);

@@ -12,6 +12,14 @@
 #include "platform/file_host.h"
 #include "platform/platform.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+// The page's glue reads the failure's name from the instance once the run has ended.
+EM_JS(void, hand_failure_name_to_page, (const char* name),
+      { Module["failure"] = UTF8ToString(name); });
+#endif
+
 namespace parcelo::platform {
 
 namespace {
@@ -182,6 +190,12 @@ void write_console(Stream stream, std::string_view text) {
   std::FILE* file = stream == Stream::kOut ? stdout : stderr;
   std::fwrite(text.data(), 1, text.size(), file);
   std::fflush(file);
+}
+
+void name_failure([[maybe_unused]] const char* name) {
+#ifdef __EMSCRIPTEN__
+  hand_failure_name_to_page(name);
+#endif
 }
 
 }  // namespace parcelo::platform

@@ -264,4 +264,6 @@ void write_console(Stream stream, std::string_view text) {
   std::fflush(file);
 }
 
+void name_failure(const char*) {}  // a console program: the text says it
+
 }  // namespace parcelo::platform
