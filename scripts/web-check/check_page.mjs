@@ -30,6 +30,23 @@ const written = " を生成しました。";
 // A centre with 3 million children: its index does not fit under the page's memory ceiling.
 const tooLarge = Buffer.from('{"centers": {"1": {"name": "c", "children": [' +
                              Array(3000000).fill('"1"').join(",") + ']}}, "offices": {}}');
+// A file of each kind that fails, as a person might choose it, and what the page says of it.
+const failureRows = [
+  { kind: "not JSON", file: "notes.txt", bytes: Buffer.from("気象庁\n"), says: "は JSON ではありません。",
+    en: "is not JSON." },
+  { kind: "an image", file: "photo.jpg", bytes: Buffer.from([0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 0x4A, 0x46, 0x49, 0x46]),
+    says: "は画像（JPEG）です。", en: "is an image (JPEG), not the list." },
+  { kind: "another JSON", file: "forecast.json", bytes: Buffer.from('[{"publishingOffice": "気象庁"}]'),
+    says: "は JSON ですが、気象庁のエリアコード一覧ではありません", en: "is JSON, but not the agency's area-code list" },
+  { kind: "an empty file", file: "area.json", bytes: Buffer.alloc(0), says: "は空です。", en: "is empty." },
+  { kind: "a list cut off", file: "area (1).json", bytes: cutOff, says: "は途中で切れています。",
+    en: "is cut off before its end." },
+  { kind: "a record of another shape", file: "area.json", bytes: Buffer.from('{"centers": {}, "offices": {"a/b": 5}}'),
+    says: "の中に、このツールが読めない形の記録があります。", en: "holds a record of a shape this tool cannot read." },
+  { kind: "an unsafe office code", file: "area.json", bytes: Buffer.from('{"centers": {}, "offices": {"0": {}, "../x": {}}}'),
+    says: "の府県予報区コードに、ファイル名にできないものがあります。", en: "cannot be a file name." },
+];
+
 // The lists of the cases every comparison of two builds runs (tests/data/comparison-cases.tsv;
 // the page always runs "area.json out", so the cases of other arguments are left out), and one
 // the page alone has: a list past its memory ceiling, against the Linux build under that limit.
@@ -235,13 +252,41 @@ async function tabStops(page, count) {
   return stops;
 }
 
-async function drop(page, bytes) {
-  await page.evaluate(b64 => {
+async function drop(page, bytes, name = "area.json") {
+  await page.evaluate((b64, name) => {
     const transfer = new DataTransfer();
-    transfer.items.add(new File([fromBase64(b64)], "area.json", { type: "application/json" }));
+    transfer.items.add(new File([fromBase64(b64)], name, { type: "application/json" }));
     document.querySelector("footer").dispatchEvent(
       new DragEvent("drop", { dataTransfer: transfer, bubbles: true, cancelable: true }));
-  }, bytes.toString("base64"));
+  }, bytes.toString("base64"), name);
+}
+
+// The places where a line of Japanese text breaks inside a word: between two characters of one
+// text node (a phrase break the page marks splits the node) that are neither a space nor a
+// punctuation mark that a line may end after or start before.
+function midWordBreaks() {
+  const mayEnd = /[\s、。，．）」』】・！？：]/, mayStart = /[\s（「『【]/;
+  const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+  const found = [];
+  while (walker.nextNode()) {
+    const node = walker.currentNode;
+    if (!/[\u3041-\u30ff\u4e00-\u9fff]/.test(node.data) || !node.parentElement.offsetParent ||
+        node.parentElement.closest("pre")) continue;
+    let top = null;
+    for (let i = 0; i < node.data.length; ++i) {
+      const range = document.createRange();
+      range.setStart(node, i);
+      range.setEnd(node, i + 1);
+      const rect = range.getClientRects()[0];
+      if (!rect) continue;
+      if (top !== null && rect.top > top + rect.height / 2 && i > 0 &&
+          !mayEnd.test(node.data[i - 1]) && !mayStart.test(node.data[i])) {
+        found.push(`${node.data.slice(Math.max(0, i - 6), i)}/${node.data.slice(i, i + 6)}`);
+      }
+      top = rect.top;
+    }
+  }
+  return found;
 }
 
 const shown = (page, id) => page.$eval("#" + id, e => !e.hidden && !e.closest("[hidden]"));
@@ -282,7 +327,7 @@ async function checkAsAPerson(engine, times) {
     ...expect((await text(page, "summary")).startsWith(line), "summary: " + await text(page, "summary")),
     ...expect(await shown(page, "save"), "no save button"),
     ...expect(!(await page.$eval("#transcript", e => e.open)), "the transcript is open"),
-    ...expect(await text(page, "console") === want.stdout, "the transcript is not the tool's output"),
+    ...expect(await text(page, "console") === want.stdout.replace(/^\n+/, ""), "the transcript is not the tool's output"),
     ...expect(rows.join(" ") === want.files.map(f => f.name).join(" "), "the table: " + rows.join(" ")),
   ]);
   const after = await page.evaluate(() => [document.activeElement?.id, document.getElementById("pick").value,
@@ -295,7 +340,6 @@ async function checkAsAPerson(engine, times) {
     ...expect(after[1] === "", "the file input keeps " + after[1]),
     ...expect(after[2] === 0, `${after[2]} English texts without lang="en"`),
     ...after[3].filter(([, height]) => height < 44).map(([what, height]) => `${what} is ${height} px tall`)]);
-  if (screenshots && engine.name === "Chromium") await page.screenshot({ path: path.join(screenshots, "web-outcome.png") });
   const all = await saved(page, () => page.click("#save"));
   report(`${engine.name}: "save all" gives parcelo-files.zip, the Linux build's ${want.files.length} files`,
          [...expect(all.name === "parcelo-files.zip", all.name), ...sameFiles(all.files, want.files)]);
@@ -357,13 +401,14 @@ async function checkAsAPerson(engine, times) {
     ...expect(composing === "", "while composing: " + composing),
     ...expect(composed.startsWith("見つかりません。読み") && composed.includes("romaji"), composed)]);
 
-  // "新宿" typed from the keyboard; then Tab to its buttons and save just its two files.
+  // "しんじゅく", the reading, typed from the keyboard; then Tab to its buttons and save just its
+  // two files.
   await page.evaluate(() => { document.getElementById("find").value = ""; });
   await page.focus("#find");
-  await page.keyboard.type("新宿");
+  await page.keyboard.type("しんじゅく");
   await page.waitForFunction(() => document.querySelectorAll("#matches li").length > 0);
   const shinjuku = await page.$eval("#matches li", li => li.dataset.text);
-  report(`${engine.name}: "新宿" gives 新宿区, 東京地方 130010, 東京都 130000`,
+  report(`${engine.name}: "しんじゅく" typed gives 新宿区, 東京地方 130010, 東京都 130000`,
          expect(shinjuku === "新宿区\t東京地方 130010\t東京都 130000\tcenters.json 130000.json", shinjuku));
   if (screenshots && engine.name === "Chromium") await (await page.$("#finder")).screenshot({ path: path.join(screenshots, "web-finder.png") });
   const stops = await tabStops(page, 1);
@@ -408,28 +453,42 @@ async function checkAsAPerson(engine, times) {
   });
   report(`${engine.name}: at 320 x 568 the outcome line is in view after a run`,
          expect(phone.top >= 0 && phone.bottom <= phone.height, JSON.stringify(phone)));
+  if (screenshots && engine.name === "Chromium") await page.screenshot({ path: path.join(screenshots, "web-outcome.png") });
   await page.setViewport({ width: 390, height: 844 });
   await page.evaluate(() => document.querySelectorAll("details").forEach(d => { d.open = true; }));
   const widths = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
   report(`${engine.name}: at 390 px nothing scrolls sideways`, expect(widths[0] <= widths[1], `${widths[0]} px wide in ${widths[1]}`));
+  report(`${engine.name}: at 390 px Japanese lines break between words`, await page.evaluate(midWordBreaks));
   await page.setViewport({ width: 900, height: 1000 });
 
-  // Drag and drop: the sample, then a list cut off; the failure says what it means.
+  // Drag and drop: the sample, then one file of each kind that fails. Each says what was chosen,
+  // by name and size, and what to do; the transcript opens with the tool's error line.
   await drop(page, sample);
   await page.waitForFunction(() => document.getElementById("summary").textContent.startsWith("4 ファイル"));
-  await drop(page, cutOff);
-  await page.waitForSelector("#failure:not([hidden])");
-  report(`${engine.name}: a dropped list is split; a dropped list cut off says so, and offers no zip`, [
-    ...expect((await text(page, "failure")).startsWith("このファイルは JSON ではないか、途中で切れています。"), await text(page, "failure")),
-    ...expect(await text(page, "console") === linux(cutOff).stdout + linux(cutOff).stderr,
-              "the transcript: " + await text(page, "console")),
-    ...expect(!(await shown(page, "save")) && !(await shown(page, "finder")), "a zip or the finder is still offered")]);
-  await axe(engine, "after a failure");
+  for (const row of failureRows) {
+    await page.evaluate(() => { document.getElementById("failure").hidden = true; });
+    await drop(page, row.bytes, row.file);
+    await page.waitForSelector("#failure:not([hidden])", { timeout: 60000 });
+    const said = await text(page, "failure"), printed = await text(page, "console");
+    const size = row.bytes.length.toLocaleString("en"), tool = linux(row.bytes);
+    report(`${engine.name}: ${row.kind}: "${row.says}", with the file's name and size; no zip`, [
+      ...expect(said.includes(`「${row.file}」（${size} バイト）`) && said.includes(`"${row.file}" (${size} bytes)`),
+                "no name and size: " + said),
+      ...expect(said.includes(row.says) && said.includes(row.en), said),
+      ...expect(printed === tool.stderr + tool.stdout.replace(/^\n+/, ""), "the transcript: " + printed),
+      ...expect(!(await shown(page, "save")) && !(await shown(page, "finder")), "a zip or the finder is still offered")]);
+    if (row.kind === "a list cut off") {
+      await axe(engine, "after a failure");
+      await page.setViewport({ width: 390, height: 844 });
+      report(`${engine.name}: at 390 px a failure's sentence breaks between words`, await page.evaluate(midWordBreaks));
+      await page.setViewport({ width: 900, height: 1000 });
+    }
+  }
 
   await (await page.$("#pick")).uploadFile(path.join(work, "too-large.json"));
-  await page.waitForFunction(() => document.getElementById("console").textContent.endsWith("メモリが不足しています。\n"), { timeout: 120000 });
+  await page.waitForFunction(() => document.getElementById("console").textContent.startsWith("メモリが不足しています。\n"), { timeout: 120000 });
   report(`${engine.name}: a list too large through the file input: the sentence, the message, no zip`, [
-    ...expect((await text(page, "failure")).startsWith("このページで扱うには大きすぎる"), await text(page, "failure")),
+    ...expect((await text(page, "failure")).includes("は、このページで扱うには大きすぎます。"), await text(page, "failure")),
     ...expect(!(await shown(page, "save")) && !(await shown(page, "listing")), "the zip or the table is still offered")]);
   const outside = engine.requests.filter(u => !/^(file|data|blob):/.test(u));
   report(`${engine.name}: the page asks for nothing from anywhere`, outside.map(u => "requested " + u));
@@ -446,6 +505,17 @@ async function checkWebKitTiming(engine, times) {
 fs.writeFileSync(path.join(work, "too-large.json"), tooLarge);
 const size = fs.statSync(pagePath).size;
 report(`the page is one file of ${size.toLocaleString("en")} bytes, under 500 KB`, expect(size < 500000, `${size} bytes`));
+// The page tells a person what went wrong by the failure's name: every name the tool has needs
+// its sentence there, and no text of the tool's is repeated in the page, where a mended text
+// would go stale.
+const consoleSource = fs.readFileSync(path.join(project, "src/output/console.cc"), "utf8");
+const failureTable = [...consoleSource.matchAll(/\{FailureKind::k\w+, "([a-z-]+)",\s*"([^"]+)"\}/g)];
+const pageSource = fs.readFileSync(path.join(project, "src/web/page.html.in"), "utf8");
+const pageSentences = pageSource.slice(pageSource.indexOf("const sentences = {"));
+report(`the page has a sentence for each of the tool's ${failureTable.length} failures, and none of its texts`, [
+  ...expect(failureTable.length >= 10, `${failureTable.length} failures read from console.cc`),
+  ...failureTable.filter(([, name]) => !pageSentences.includes(`"${name}": `)).map(([, name]) => `no sentence for ${name}`),
+  ...failureTable.filter(([, , text]) => pageSource.includes(text.trim())).map(([, , text]) => `the page repeats "${text}"`)]);
 const engines = [
   ["Chromium", () => puppeteerEngine("Chromium", {
     executablePath: "/usr/bin/chromium", args: [...chromiumFlags, `--user-data-dir=${path.join(work, "chromium")}`] })],
