@@ -203,7 +203,7 @@ test-windows: build windows
 	@sh scripts/install-packages.sh $(WINE_PACKAGES)
 	python3 tests/windows/wine_test.py $(BUILD)/parcelo build-windows/parcelo.exe .
 
-# A .deb (checked by lintian, installed and run on the sample when root) and a Windows .zip.
+# A .deb (checked by lintian, unpacked and run on the sample) and a Windows .zip.
 package: build windows
 	@sh scripts/install-packages.sh dpkg-dev unzip lintian man-db locales
 	cd $(BUILD) && cpack -G DEB

@@ -47,7 +47,17 @@ else()
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT licence)
   install(FILES packaging/debian/copyright ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR}
     COMPONENT debian)
-  install(FILES packaging/debian/lintian-overrides
+  # The overrides of every .deb, and that for a static program only in the .deb whose program is.
+  file(READ packaging/debian/lintian-overrides overrides)
+  if(PARCELO_STATIC)
+    file(READ packaging/debian/lintian-overrides-static static_overrides)
+    string(APPEND overrides "${static_overrides}")
+  endif()
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/lintian-overrides CONTENT "${overrides}" @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides
+    ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides-static)
+  install(FILES ${CMAKE_BINARY_DIR}/lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME parcelo COMPONENT debian)
 
   set(CPACK_GENERATOR DEB)
