@@ -14,7 +14,7 @@
 #include "driver/area_list.h"
 #include "output/centre_index.h"
 #include "output/office_file.h"
-#include "output/write_json_file.h"
+#include "output/serialise.h"
 
 namespace parcelo::fuzz {
 
@@ -56,11 +56,9 @@ inline void run_pipeline(const std::string& text) {
     if (!index.is_null() && !index.is_object()) fail("the centre index is not an object");
     check_round_trip(index);
     // The run's own walk; a refused code ends it, as the run stops there with its message.
-    const auto check = [](const std::string&, const json& file) {
-      check_office_file(file);
-      return true;
-    };
-    for_each_office_file(tables, check, [](std::string_view) {});
+    for (OfficeFiles offices(tables); offices.next() && !offices.refused();) {
+      check_office_file(offices.file());
+    }
   } catch (const MalformedList& e) {
     if (std::string(e.what()).empty()) fail("a malformed list without a detail");
   }

@@ -61,9 +61,8 @@ Outcome reading_the_tables(Step&& step) {
 }
 
 // Writes `value` as the file at `path` and reports it, or says why it was not written;
-// refused() says what a file this run wrote already standing at `path` means.
-template <typename Refused>
-Outcome write_file(const std::string& path, const json& value, Refused&& refused) {
+// `refused` is what a file this run wrote already standing at `path` means.
+Outcome write_file(const std::string& path, const json& value, const Failure& refused) {
   switch (write_json_file(path, value)) {
     case platform::FileWrite::kWritten:
       report_written(path);
@@ -75,39 +74,34 @@ Outcome write_file(const std::string& path, const json& value, Refused&& refused
     case platform::FileWrite::kRefusedOwnFile:
       break;
   }
-  return refused();
+  return refused;
 }
 
 // Writes the centre index into `folder`. An empty folder argument names no folder: taken as it
 // is, it would put the files at the root of the file system.
 Outcome write_centre_index(const AreaTables& tables, const std::string& folder) {
-  if (folder.empty()) return Failure{FailureKind::kCannotOpenOutput, {}};
+  const Failure cannot_open{FailureKind::kCannotOpenOutput, {}};
+  if (folder.empty()) return cannot_open;
   return reading_the_tables([&] {
     const json index = build_centre_index(tables.centers, tables.offices);
-    const std::string path = folder + "/" + std::string(kCentreIndexName) + ".json";
     // The first file of the run: no file of this run stands anywhere yet.
-    return write_file(path, index, [] { return Failure{FailureKind::kCannotOpenOutput, {}}; });
+    return write_file(output_path(folder, kCentreIndexName), index, cannot_open);
   });
 }
 
 // Writes one file per office, in ascending byte order of the office codes, and stops at the
 // first office that cannot be written. An office code becomes a file name, so one that could
-// name anything but a new file inside the folder is refused: one that leaves the folder or that
-// some host cannot hold, one that a case-blind file system would merge with an earlier name,
-// and one whose name this host's file system took for a file this run wrote.
+// name anything but a new file inside the folder is unsafe: one that OfficeFiles refuses, and
+// one whose name this host's file system took for a file this run wrote.
 Outcome write_office_files(const AreaTables& tables, const std::string& folder) {
-  return reading_the_tables([&] {
-    Outcome failure;
-    const auto unsafe = [](std::string_view code) {
-      return Failure{FailureKind::kUnsafeOfficeCode, quoted_code(code)};
-    };
-    const auto refuse = [&](std::string_view code) { failure = unsafe(code); };
-    const auto write = [&](const std::string& code, const json& file) {
-      failure = write_file(folder + "/" + code + ".json", file, [&] { return unsafe(code); });
-      return !failure;
-    };
-    for_each_office_file(tables, write, refuse);
-    return failure;
+  return reading_the_tables([&]() -> Outcome {
+    for (OfficeFiles offices(tables); offices.next();) {
+      const Failure unsafe{FailureKind::kUnsafeOfficeCode, quoted_code(offices.code())};
+      if (offices.refused()) return unsafe;
+      const std::string path = output_path(folder, offices.code());
+      if (Outcome failure = write_file(path, offices.file(), unsafe)) return failure;
+    }
+    return std::nullopt;
   });
 }
 

@@ -83,15 +83,30 @@ bool is_safe_file_name(std::string_view code) {
   return !platform::names_windows_device(code);
 }
 
-ReservedFileNames names_before_offices() { return {std::string(kCentreIndexName)}; }
+std::string output_path(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  return path.append("/").append(name).append(".json");
+}
 
-bool reserve_file_name(std::string_view code, ReservedFileNames& reserved) {
-  if (!is_safe_file_name(code)) return false;
-  std::string folded(code);
+OfficeFiles::OfficeFiles(const AreaTables& tables)
+    : tables_(tables),
+      at_(records_of(tables.offices).begin()),
+      end_(records_of(tables.offices).end()),
+      names_{std::string(kCentreIndexName)} {}
+
+bool OfficeFiles::next() {
+  if (started_ && at_ != end_) ++at_;
+  started_ = true;
+  if (at_ == end_) return false;
+  code_ = at_.key();
+  const json& office = as_record(tables_.offices, code_, at_.value());
+  std::string folded(code_);
   for (char& c : folded) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return reserved.insert(std::move(folded)).second;
+  refused_ = !is_safe_file_name(code_) || !names_.insert(std::move(folded)).second;
+  if (!refused_) build_office_file(code_, office, tables_, file_);
+  return true;
 }
 
 }  // namespace parcelo

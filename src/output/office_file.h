@@ -4,7 +4,6 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "area/area_tables.h"
 
@@ -29,40 +28,41 @@ void build_office_file(std::string_view office_code, const json& office, const A
 // "*", and not a Windows device name (platform::names_windows_device).
 bool is_safe_file_name(std::string_view code);
 
-// The file names of a run so far, as a file system that ignores the case of ASCII letters (the
-// default on Windows and macOS) sees them: ASCII letters in lower case, without ".json".
-using ReservedFileNames = std::set<std::string>;
+// Returns the path of the file `name`.json in `folder`: the one place a file name of the run is
+// made.
+std::string output_path(std::string_view folder, std::string_view name);
 
-// Returns the names reserved before any office file: that of the centre index.
-ReservedFileNames names_before_offices();
+// The office files of a list, one at a time, in ascending byte order of the office codes: the
+// driver asks for the next, writes it and asks again. An office whose code cannot name its
+// file, on every host alike, is refused: one that is not a safe file name (is_safe_file_name),
+// or one that a file system ignoring the case of ASCII letters (the default on Windows and
+// macOS) would merge with the centre index or an earlier office ("CENTERS", or "ab" after "Ab"),
+// so that one list gives the same files everywhere.
+class OfficeFiles {
+ public:
+  explicit OfficeFiles(const AreaTables& tables);
 
-// Reserves the file name of office `code` and returns true, or returns false when the code is
-// not a safe file name (is_safe_file_name) or its name is reserved already, so that the
-// office's file would replace the centre index or an earlier office's file on such a file
-// system ("CENTERS", or "ab" after "Ab"). Refused on every host alike, so that one list gives
-// the same files everywhere.
-bool reserve_file_name(std::string_view code, ReservedFileNames& reserved);
+  // Moves to the next office and returns true, or returns false after the last. Throws
+  // MalformedList for a shape it cannot read; an office's record is read before its code.
+  bool next();
 
-// Builds the file of each office, in ascending byte order of the office codes, and hands it to
-// write(code, file), which returns false to stop; `file` lives only for that call. An office
-// whose code cannot name its file (reserve_file_name) goes to refuse(code) instead, and the walk
-// stops. Returns true when every office was written. Throws MalformedList for a shape it cannot
-// read.
-template <typename Write, typename Refuse>
-bool for_each_office_file(const AreaTables& tables, Write&& write, Refuse&& refuse) {
-  json file;  // one office's file at a time, in memory the previous office's file leaves
-  ReservedFileNames reserved = names_before_offices();
-  for (const auto& [code, value] : records_of(tables.offices).items()) {
-    const json& office = as_record(tables.offices, code, value);
-    if (!reserve_file_name(code, reserved)) {
-      refuse(code);
-      return false;
-    }
-    build_office_file(code, office, tables, file);
-    if (!write(code, std::as_const(file))) return false;
-  }
-  return true;
-}
+  const std::string& code() const { return code_; }
+  // True when the office's code cannot name its file; file() then holds nothing of it.
+  bool refused() const { return refused_; }
+  // The office's file (build_office_file), in memory the previous office's file leaves; valid
+  // until the next call of next().
+  const json& file() const { return file_; }
+
+ private:
+  const AreaTables& tables_;
+  json::const_iterator at_;
+  json::const_iterator end_;
+  bool started_ = false;
+  std::string code_;
+  bool refused_ = false;
+  json file_;
+  std::set<std::string> names_;  // the names so far, ASCII letters in lower case, no ".json"
+};
 
 }  // namespace parcelo
 

@@ -4,14 +4,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "output/serialise.h"
 #include "platform/platform.h"
 
 namespace parcelo {
-
-// Returns `value` as the files hold it: indented by four spaces, keys in ascending order,
-// non-ASCII characters as their UTF-8 bytes, no line end after the last character. Throws the
-// library's type_error 316 for a string that is not valid UTF-8.
-std::string serialise(const nlohmann::json& value);
 
 // Writes `value` as the whole file at `path` (platform::write_whole_file: replaced by rename,
 // never through a link, a FIFO, a device or a folder standing at `path`) as UTF-8 JSON indented
