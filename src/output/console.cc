@@ -80,26 +80,46 @@ const char* failure_text(FailureKind kind) { return entry_of(kind).text; }
 
 const char* failure_name(FailureKind kind) { return entry_of(kind).name; }
 
-void print_start_up(std::string_view program) {
-  platform::write_console(platform::Stream::kOut, start_up_text(program));
+namespace {
+
+class HostConsole : public Console {
+ public:
+  void out(std::string_view text) override {
+    platform::write_console(platform::Stream::kOut, text);
+  }
+  void error(std::string_view text) override {
+    platform::write_console(platform::Stream::kError, text);
+  }
+  void name_failure(const char* name) override { platform::name_failure(name); }
+};
+
+}  // namespace
+
+Console& host_console() {
+  static HostConsole console;
+  return console;
 }
 
-void print_version() { platform::write_console(platform::Stream::kOut, kVersion); }
-
-void print_help(std::string_view program) {
-  platform::write_console(platform::Stream::kOut, start_up_text(program) + kHelp);
+void print_start_up(Console& console, std::string_view program) {
+  console.out(start_up_text(program));
 }
 
-void report_written(std::string_view path) {
-  platform::write_console(platform::Stream::kOut, std::string(path) + kWritten + "\n");
+void print_version(Console& console) { console.out(kVersion); }
+
+void print_help(Console& console, std::string_view program) {
+  console.out(start_up_text(program) + kHelp);
+}
+
+void report_written(Console& console, std::string_view path) {
+  console.out(std::string(path) + kWritten + "\n");
 }
 
 // Written piece by piece, so that running out of memory can still be reported.
-void report_failure(FailureKind kind, std::string_view detail) {
-  platform::name_failure(failure_name(kind));
-  platform::write_console(platform::Stream::kError, failure_text(kind));
-  platform::write_console(platform::Stream::kError, detail);
-  platform::write_console(platform::Stream::kError, "\n");
+void report_failure(Console& console, FailureKind kind, std::string_view detail) {
+  console.name_failure(failure_name(kind));
+  console.error(failure_text(kind));
+  console.error(detail);
+  console.error("\n");
 }
 
 }  // namespace parcelo

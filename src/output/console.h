@@ -33,22 +33,37 @@ const char* failure_text(FailureKind kind);
 // The stable name of `kind`, in lower case with hyphens ("cut-off").
 const char* failure_name(FailureKind kind);
 
+// Where a run's console texts go: the host's console (host_console), or a test's record of it.
+class Console {
+ public:
+  virtual ~Console() = default;
+  // Writes UTF-8 `text` to standard output, or to standard error, and flushes it.
+  virtual void out(std::string_view text) = 0;
+  virtual void error(std::string_view text) = 0;
+  // Hands the name of the failure the run reports to a program embedding the tool.
+  virtual void name_failure(const char* name) = 0;
+};
+
+// The console of this process (platform::write_console, platform::name_failure).
+Console& host_console();
+
 // Prints the banner and the usage line, with `program` as the program path, to standard output.
-void print_start_up(std::string_view program);
+void print_start_up(Console& console, std::string_view program);
 
 // Prints the program's name and version, and its licence, to standard output.
-void print_version();
+void print_version(Console& console);
 
 // Prints the banner, the usage line with `program`, and what the arguments are, what is written,
 // the exit statuses and where the agency publishes its list, to standard output.
-void print_help(std::string_view program);
+void print_help(Console& console, std::string_view program);
 
 // Prints "<path> を生成しました。" and a line end to standard output, and flushes.
-void report_written(std::string_view path);
+void report_written(Console& console, std::string_view path);
 
 // Prints the text of `kind`, then `detail`, and a line end to standard error, and flushes;
-// hands the failure's name to an embedding program. Allocates nothing for short details.
-void report_failure(FailureKind kind, std::string_view detail = {});
+// hands the failure's name to an embedding program. Allocates nothing for short details on the
+// host's console.
+void report_failure(Console& console, FailureKind kind, std::string_view detail = {});
 
 // Why a step of the run failed, and its detail, which the run reports. A step that succeeds
 // returns no Failure.

@@ -85,14 +85,26 @@ class FileHost {
 // The real file system of this host (posix.cc, windows.cc).
 FileHost& this_host();
 
-// What one process's whole-file writes remember: the files it wrote, as it left them, and the
+// What one run's whole-file writes remember: the files it wrote, as it left them, and the
 // serial number of its next temporary file.
 struct WriteRecord {
   std::set<FileIdentity> written;
   unsigned next_serial = 0;
 };
 
-// write_whole_file of platform.h, on `host`, remembering in `record`.
+// Writes `text` in text mode (a line feed becomes the host's line end) as the whole file at
+// `path`, so that a reader sees, at any moment, the old file or the whole new one: it is written
+// to a temporary file in the same folder (temporary_path), then renamed over `path`. Decides by
+// what stands at `path`, without opening it: nothing, or a regular file the user may write (its
+// permission bits carry over; other hard links keep the old content) is replaced; a file the
+// user may not write, a link, a folder, a FIFO, a socket or a device gives kCannotOpen, and a
+// file this process wrote gives kRefusedOwnFile, both with nothing written. Where the folder
+// lets no file be created but holds a writable file at `path` with no other link, that file is
+// written in place; if that write fails, the file is removed where the folder lets it, and
+// otherwise stays partial. On every other failure the temporary file is removed, unless the
+// folder stopped letting files be removed meanwhile. No fsync: a power cut is not guarded
+// against. The policy is in whole_file.cc, over the host's primitives; `record` remembers the
+// files this run wrote.
 FileWrite write_whole_file(FileHost& host, WriteRecord& record, const std::string& path,
                            std::string_view text);
 

@@ -30,6 +30,7 @@ bool open_for_reading(const std::string& path, std::ifstream& stream);
 // Returns the size of the file at `path`, or 0 when it cannot be told.
 std::uintmax_t file_size(const std::string& path);
 
+// How a write of a whole file went (file_host.h: write_whole_file).
 enum class FileWrite {
   kWritten,         // the whole text stands at the path
   kCannotOpen,      // what stands at the path is not a file to replace, or no file could be made
@@ -38,20 +39,6 @@ enum class FileWrite {
   kRefusedOwnFile,  // refused, nothing written: the path names a file this process wrote (the
                     // file system merged two names)
 };
-
-// Writes `text` in text mode (a line feed becomes the host's line end) as the whole file at
-// `path`, so that a reader sees, at any moment, the old file or the whole new one: it is written
-// to a temporary file in the same folder (temporary_path), then renamed over `path`. Decides by
-// what stands at `path`, without opening it: nothing, or a regular file the user may write (its
-// permission bits carry over; other hard links keep the old content) is replaced; a file the
-// user may not write, a link, a folder, a FIFO, a socket or a device gives kCannotOpen, and a
-// file this process wrote gives kRefusedOwnFile, both with nothing written. Where the folder
-// lets no file be created but holds a writable file at `path` with no other link, that file is
-// written in place; if that write fails, the file is removed where the folder lets it, and
-// otherwise stays partial. On every other failure the temporary file is removed, unless the
-// folder stopped letting files be removed meanwhile. No fsync: a power cut is not guarded
-// against. The policy is in whole_file.cc, over the host's primitives (file_host.h).
-FileWrite write_whole_file(const std::string& path, std::string_view text);
 
 // Returns true when Windows would open a device for a file named `name` plus an extension: CON,
 // PRN, AUX, NUL, COM0 to COM9, COM¹ to COM³, LPT0 to LPT9 or LPT¹ to LPT³ in any letter case,

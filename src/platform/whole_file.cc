@@ -67,9 +67,4 @@ FileWrite write_whole_file(FileHost& host, WriteRecord& record, const std::strin
   return FileWrite::kWritten;
 }
 
-FileWrite write_whole_file(const std::string& path, std::string_view text) {
-  static WriteRecord record;
-  return write_whole_file(this_host(), record, path, text);
-}
-
 }  // namespace parcelo::platform
