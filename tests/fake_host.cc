@@ -1,6 +1,7 @@
 #include "fake_host.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace parcelo::testing {
 
@@ -156,6 +157,43 @@ void FakeHost::remove_temporary() {
 
 void FakeHost::remove(const std::string& path) {
   if (folder_writable) entries_.erase(key(path));
+}
+
+std::unique_ptr<std::istream> FakeRun::open_list(const std::string& path) {
+  if (disk.describe(path).kind != PathKind::kFile) return nullptr;
+  return std::make_unique<std::istringstream>(disk.content(path));
+}
+
+ProcessResult FakeRun::run(const std::vector<std::string>& args) {
+  result_ = {};
+  failure_.clear();
+  std::vector<std::string> with_program{"parcelo"};
+  with_program.insert(with_program.end(), args.begin(), args.end());
+  result_.status = parcelo::run(with_program, *this);
+  return result_;
+}
+
+ProcessResult FakeRun::run_list(const std::string& list) {
+  disk.put_file("in.json", list);
+  return run({"in.json", "out"});
+}
+
+std::string FakeRun::output(const std::string& name) const {
+  std::string text = disk.content("out/" + name);
+  const std::string line_end = behaviour_.line_end;
+  for (size_t at = 0; (at = text.find(line_end, at)) != std::string::npos; ++at) {
+    text.replace(at, line_end.size(), "\n");
+  }
+  return text;
+}
+
+std::vector<std::string> FakeRun::outputs() const {
+  std::vector<std::string> names;
+  for (const std::string& name : disk.names()) {
+    if (name.rfind("out/", 0) == 0) names.push_back(name.substr(4));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace parcelo::testing

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/run.h"
 #include "platform/file_host.h"
+#include "test_support.h"
 
 namespace parcelo::testing {
 
@@ -85,6 +87,38 @@ class FakeHost : public platform::FileHost {
   std::string pending_;
   std::uint64_t clock_ = 1;
   std::uint64_t numbers_ = 1;
+};
+
+// A run's whole host in memory, as ninja's tests run builds over their fake disk: the list and
+// the output folder on a FakeHost, and a console that keeps what the run printed.
+class FakeRun : public RunHost, public Console {
+ public:
+  explicit FakeRun(const FakeHost::Behaviour& behaviour) : disk(behaviour), behaviour_(behaviour) {}
+
+  // Runs the tool as "parcelo ARGS..." and gives its exit status and console streams.
+  ProcessResult run(const std::vector<std::string>& args);
+  // Puts `list` at "in.json" and runs "parcelo in.json out".
+  ProcessResult run_list(const std::string& list);
+  // The names of the files in "out", sorted, without the folder.
+  std::vector<std::string> outputs() const;
+  // The file "out/NAME" as a reader in text mode sees it: the host's line ends as line feeds.
+  std::string output(const std::string& name) const;
+  // The name of the failure the last run reported, or "".
+  const std::string& failure() const { return failure_; }
+
+  std::unique_ptr<std::istream> open_list(const std::string& path) override;
+  platform::FileHost& files() override { return disk; }
+  Console& console() override { return *this; }
+  void out(std::string_view text) override { result_.out += text; }
+  void error(std::string_view text) override { result_.err += text; }
+  void name_failure(const char* name) override { failure_ = name; }
+
+  FakeHost disk;
+
+ private:
+  const FakeHost::Behaviour& behaviour_;
+  ProcessResult result_;
+  std::string failure_;
 };
 
 }  // namespace parcelo::testing

@@ -1,6 +1,6 @@
-// Whole-process runs under the faults a user's machine can throw at the tool: huge and deeply
-// nested input, memory running out, and a reader that goes away. (Open and write failures are
-// in run_test.cc.)
+// Runs under the faults a user's machine can throw at the tool: huge and deeply nested input (in
+// memory), and, in whole processes, memory running out, signals and a reader that goes away.
+// (Open and write failures are in run_test.cc and run_memory_test.cc.)
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "fake_host.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -108,13 +109,11 @@ TEST(DeepNesting, IsReadWithoutRecursionLimits) {
        {}},
   };
   for (const auto& c : cases) {
-    TempDir dir;
-    write_file(dir / "in.json", c.list);
-    std::filesystem::create_directory(dir / "out");
-    const ProcessResult r = run_parcelo({dir / "in.json", dir / "out"});
+    FakeRun host(FakeHost::kLinux);
+    const ProcessResult r = host.run_list(c.list);
     EXPECT_EQ(r.status, c.status) << c.name;
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.name;
-    EXPECT_EQ(list_folder(dir / "out"), c.files) << c.name;
+    EXPECT_EQ(host.outputs(), c.files) << c.name;
   }
 }
 
@@ -161,9 +160,7 @@ TEST(OutOfMemory, EndsWithAMessageNotACrash) {
   };
   for (const auto& c : cases) {
     TempDir dir;
-    write_file(dir / "in.json", c.list);
-    std::filesystem::create_directory(dir / "out");
-    const ProcessResult r = run_parcelo({dir / "in.json", dir / "out"}, {c.limit_mib << 20});
+    const ProcessResult r = run_parcelo_on_list(dir, c.list, {c.limit_mib << 20});
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.err, kOutOfMemory) << c.name;
     EXPECT_EQ(list_folder(dir / "out"), c.files) << c.name;

@@ -1,4 +1,6 @@
-// Whole-process tests: the built binary run in a temporary folder.
+// Whole-process tests: the built binary run in a temporary folder, for what only a real host
+// shows (folders, rights, links, FIFOs, size limits). The run's other cases run in memory
+// (run_memory_test.cc).
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -49,9 +51,9 @@ class RunTest : public ::testing::Test {
  protected:
   RunTest() : input_(dir_ / "in.json"), out_(dir_ / "out") { fs::create_directory(out_); }
 
-  ProcessResult run(const std::string& list) {
+  ProcessResult run(const std::string& list, const RunOptions& options = {}) {
     write_file(input_, list);
-    return run_parcelo({input_, out_});
+    return run_parcelo({input_, out_}, options);
   }
   std::string output(const std::string& name) const { return read_file(out_ + "/" + name); }
   std::vector<std::string> outputs() const { return list_folder(out_); }
@@ -64,146 +66,6 @@ class RunTest : public ::testing::Test {
   const std::string input_;
   const std::string out_;
 };
-
-TEST_F(RunTest, WritesTheCentreIndexExampleByteForByte) {
-  const ProcessResult r = run(kCentreExample);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
-                       written_line(out_ + "/110000.json") + written_line(out_ + "/120000.json"));
-  EXPECT_EQ(output("centers.json"), kCentreExampleFile);
-  EXPECT_EQ(output("110000.json"), "[]");
-}
-
-TEST_F(RunTest, WritesTheOfficeExampleInByteOrderOfOfficeCodes) {
-  const ProcessResult r = run(kOfficeExample);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
-                       written_line(out_ + "/110000.json") + written_line(out_ + "/120000.json"));
-  EXPECT_EQ(output("centers.json"), "null");
-  EXPECT_EQ(output("110000.json"), kOfficeExampleFile);
-  EXPECT_EQ(output("120000.json"), "[]");
-}
-
-TEST_F(RunTest, OrdersOfficesByBytesNotByNumbers) {
-  const ProcessResult r = run(R"({"centers": {}, "offices": {"9": {}, "10": {}, "010": {}}})");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
-                       written_line(out_ + "/010.json") + written_line(out_ + "/10.json") +
-                       written_line(out_ + "/9.json"));
-}
-
-TEST_F(RunTest, AcceptsAByteOrderMarkAndIgnoresTrailingText) {
-  const ProcessResult r =
-      run("\xEF\xBB\xBF{\"centers\": {\"1\": {\"name\": \"a/b\"}}, \"offices\": null} trailing {");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(output("centers.json"),
-            "{\n    \"1\": {\n        \"children\": [],\n"
-            "        \"name\": \"a/b\"\n    }\n}");
-  EXPECT_EQ(outputs(), std::vector<std::string>{"centers.json"});
-}
-
-TEST_F(RunTest, RefusesInputItCannotUse) {
-  static const struct {
-    const char* name;
-    std::string list;
-    std::string err;  // a prefix of standard error when it ends in "[json.exception."
-  } cases[] = {
-      {"empty file", "", "JSON パースエラー: [json.exception.parse_error.101] "},
-      {"only blanks", " \n\t ", "JSON パースエラー: [json.exception.parse_error.101] "},
-      {"cut off in a string", R"({"centers": {"1": {"name": "東)",
-       "JSON パースエラー: [json.exception.parse_error.101] "},
-      {"not UTF-8", "{\"centers\": {}, \"offices\": {\"\xff\": {}}}",
-       "JSON パースエラー: [json.exception.parse_error.101] "},
-      {"a comment", "// list\n{\"centers\": {}, \"offices\": {}}",
-       "JSON パースエラー: [json.exception.parse_error.101] "},
-      {"a number too large", R"({"centers": {}, "offices": {}, "x": 1e999})",
-       "JSON パースエラー: [json.exception.out_of_range.406] number overflow parsing '1e999'\n"},
-      {"root array", R"([{"centers": {}, "offices": {}}])",
-       "必要な 'centers' または 'offices' キーが見つかりません。\n"},
-      {"no offices", R"({"centers": {}})",
-       "必要な 'centers' または 'offices' キーが見つかりません。\n"},
-      {"no centres", R"({"offices": {}})",
-       "必要な 'centers' または 'offices' キーが見つかりません。\n"},
-      {"a centre that is not a record", R"({"centers": {"010100": 1}, "offices": {}})",
-       "エリアコード一覧の形式が正しくありません: centers \"010100\": the record is a number, "
-       "not an object\n"},
-      {"a name that is not a string", R"({"centers": {"1": {"name": ["x"]}}, "offices": {}})",
-       "エリアコード一覧の形式が正しくありません: centers \"1\": \"name\" is an array, not a "
-       "string\n"},
-  };
-  for (const auto& c : cases) {
-    const ProcessResult r = run(c.list);
-    EXPECT_EQ(r.status, 1) << c.name;
-    EXPECT_EQ(r.out, start_up_text()) << c.name;
-    if (c.err.back() == ' ') {
-      EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << c.name << ": " << r.err;
-      EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name << ": " << r.err;
-    } else {
-      EXPECT_EQ(r.err, c.err) << c.name;
-    }
-    EXPECT_TRUE(outputs().empty()) << c.name;
-  }
-}
-
-TEST_F(RunTest, ReportsAnInputItCannotOpen) {
-  for (const std::string& input : {dir_ / "missing.json", out_}) {
-    const ProcessResult r = run_parcelo({input, out_});
-    EXPECT_EQ(r.status, 1) << input;
-    EXPECT_EQ(r.out, start_up_text()) << input;
-    EXPECT_EQ(r.err, "ファイルを開けませんでした。\n") << input;
-    EXPECT_TRUE(outputs().empty());
-  }
-}
-
-// One argument alone is --version or --help, or too few; with a folder after it, "--help" is the
-// name of a list like any other.
-TEST_F(RunTest, AnswersVersionAndHelpAloneElsePrintsTheUsage) {
-  write_file(input_, kOfficeExample);
-  const std::string version =
-      "parcelo " PARCELO_VERSION "\nCopyright (c) 2026 Parcelo developers. MIT licence.\n";
-  const std::string help = start_up_text() + "\n引数:\n";
-  static const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out;  // a prefix of standard output
-    std::string err;
-  } cases[] = {
-      {{}, 1, start_up_text(), ""},
-      {{"in.json"}, 1, start_up_text(), ""},
-      {{"--version"}, 0, version, ""},
-      {{"-V"}, 0, version, ""},
-      {{"--help"}, 0, help, ""},
-      {{"-h"}, 0, help, ""},
-      {{"--help", "out"}, 1, start_up_text(), "ファイルを開けませんでした。\n"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> args;
-    for (const std::string& arg : c.args) args.push_back(arg[0] == '-' ? arg : dir_ / arg);
-    const ProcessResult r = run_parcelo(args);
-    const std::string shown = c.args.empty() ? "(none)" : c.args[0];
-    EXPECT_EQ(r.status, c.status) << shown;
-    EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << shown;
-    EXPECT_EQ(r.err, c.err) << shown;
-    if (c.out == version) {
-      EXPECT_EQ(r.out, version) << shown;
-    }
-    if (c.out == help) {
-      EXPECT_NE(r.out.find("https://www.jma.go.jp/bosai/common/const/area.json"),
-                std::string::npos);
-      EXPECT_NE(r.out.find("引数が足りないときは使い方の行だけ"), std::string::npos);
-      const std::string last =
-          "\n--version (-V) でバージョン、--help (-h) でこの説明を表示します。\n";
-      EXPECT_EQ(r.out.substr(r.out.size() - std::min(r.out.size(), last.size())), last) << shown;
-    }
-  }
-  EXPECT_TRUE(outputs().empty());
-  const ProcessResult extra = run_parcelo({input_, out_, "ignored", "too"});
-  EXPECT_EQ(extra.status, 0);
-  EXPECT_EQ(outputs().size(), 3u);
-}
 
 TEST_F(RunTest, ReportsAnOutputFolderThatIsMissing) {
   write_file(input_, kOfficeExample);
@@ -299,10 +161,9 @@ TEST_F(RunTest, ReportsAWriteThatFailsAndLeavesNoPartOfTheFile) {
   };
   for (const auto& c : cases) {
     clear_outputs();
-    write_file(input_, c.list);
     RunOptions options;
     options.file_size_bytes = 8192;
-    const ProcessResult r = run_parcelo({input_, out_}, options);
+    const ProcessResult r = run(c.list, options);
     EXPECT_EQ(r.status, 1) << c.name;
     std::string reports = start_up_text();
     for (const std::string& name : c.written) reports += written_line(out_ + "/" + name);
@@ -345,10 +206,9 @@ TEST_F(RunTest, RefusesWhatIsNotAFileWhereAFileGoes) {
       std::cout << "skipped " << c.name << ": cannot be made here\n";
       continue;
     }
-    write_file(input_, kOfficeExample);
     RunOptions options;
     options.seconds_allowed = 10;
-    const ProcessResult r = run_parcelo({input_, out_}, options);
+    const ProcessResult r = run(kOfficeExample, options);
     EXPECT_EQ(r.status, 1) << c.name;
     EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
                          written_line(out_ + "/110000.json"))
@@ -444,99 +304,6 @@ TEST_F(RunTest, ReportsAWriteTheUsersRightsStopMidway) {
   EXPECT_EQ(limited.status, 1);
   EXPECT_EQ(limited.err, kCannotWriteOutput);
   EXPECT_EQ(output("centers.json").size(), 8192u);
-}
-
-TEST_F(RunTest, StopsAtAnOfficeItCannotRead) {
-  const ProcessResult r = run(R"({"centers": {}, "offices": {"1": {}, "2": {"children": [2]},
-                                                             "3": {}}})");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, start_up_text() + written_line(out_ + "/centers.json") +
-                       written_line(out_ + "/1.json"));
-  EXPECT_EQ(
-      r.err,
-      "エリアコード一覧の形式が正しくありません: offices \"2\": a child code is a number, not "
-      "a string\n");
-  EXPECT_EQ(outputs(), (std::vector<std::string>{"1.json", "centers.json"}));
-
-  const ProcessResult table = run(R"({"centers": {}, "offices": "110000"})");
-  EXPECT_EQ(table.status, 1);
-  EXPECT_EQ(table.err,
-            "エリアコード一覧の形式が正しくありません: offices: a string, not an object of "
-            "records\n");
-
-  const ProcessResult record = run(R"({"centers": {}, "offices": {"1": 5}})");
-  EXPECT_EQ(record.status, 1);
-  EXPECT_EQ(record.err,
-            "エリアコード一覧の形式が正しくありません: offices \"1\": the record is a number, not "
-            "an object\n");
-}
-
-TEST_F(RunTest, RefusesOfficeCodesThatAreNotFileNames) {
-  static const struct {
-    const char* code;  // as written in the list
-    const char* shown;
-  } cases[] = {
-      {"", R"("")"},
-      {".", R"(".")"},
-      {"..", R"("..")"},
-      {"../x", R"("../x")"},
-      {"a/b", R"("a/b")"},
-      {"a\\\\b", R"("a\\b")"},
-      {"c:", R"("c:")"},
-      {"a\\u0001", R"("a\u0001")"},
-      {"\\n", R"("\n")"},
-      {"x\\u007f", "\"x\x7f\""},
-      {"a<", R"("a<")"},
-      {">", R"(">")"},
-      {"\\\"", R"("\"")"},
-      {"|", R"("|")"},
-      {"a?", R"("a?")"},
-      {"*", R"("*")"},
-      {"CON", R"("CON")"},
-      {"nul.tar", R"("nul.tar")"},
-      {"com0", R"("com0")"},
-      {"COM¹", R"("COM¹")"},
-      {"LPT9 .x", R"("LPT9 .x")"},
-      {"lpt³", R"("lpt³")"},
-  };
-  for (const auto& c : cases) {
-    const ProcessResult r =
-        run(std::string(R"({"centers": {}, "offices": {"0": {}, ")") + c.code + R"(": {}}})");
-    EXPECT_EQ(r.status, 1) << c.shown;
-    EXPECT_EQ(r.err, "ファイル名に使えない府県予報区コードです: " + std::string(c.shown) + "\n");
-    // Offices are taken in byte order, so office "0" is written only when it comes first.
-    const bool zero_first = json::parse(c.shown).get<std::string>() > "0";
-    const std::vector<std::string> want = zero_first
-                                              ? std::vector<std::string>{"0.json", "centers.json"}
-                                              : std::vector<std::string>{"centers.json"};
-    EXPECT_EQ(outputs(), want) << c.shown;
-    EXPECT_EQ(list_folder(dir_.path()), (std::vector<std::string>{"in.json", "out"})) << c.shown;
-    clear_outputs();
-  }
-}
-
-// On a file system that ignores the case of ASCII letters, as Windows and macOS do by default,
-// these offices' files would replace the centre index or an earlier office's file.
-TEST_F(RunTest, RefusesOfficeCodesWhoseFileIsTakenAlready) {
-  static const struct {
-    const char* offices;
-    const char* shown;
-    std::vector<std::string> files;
-  } cases[] = {
-      {R"("centers": {})", R"("centers")", {"centers.json"}},
-      {R"("0": {}, "CENTERS": {})", R"("CENTERS")", {"0.json", "centers.json"}},
-      {R"("Ab": {}, "ab": {}, "b": {})", R"("ab")", {"Ab.json", "centers.json"}},
-      {R"("Z": {}, "z": {})", R"("z")", {"Z.json", "centers.json"}},
-  };
-  for (const auto& c : cases) {
-    clear_outputs();
-    const ProcessResult r = run(std::string(R"({"centers": {"1": {"name": "c", "children": [)") +
-                                c.shown + "]}}, \"offices\": {" + c.offices + "}}");
-    EXPECT_EQ(r.status, 1) << c.shown;
-    EXPECT_EQ(r.err, "ファイル名に使えない府県予報区コードです: " + std::string(c.shown) + "\n");
-    EXPECT_EQ(outputs(), c.files) << c.shown;
-    EXPECT_NE(output("centers.json"), "[]") << c.shown;
-  }
 }
 
 TEST_F(RunTest, RunsTheShippedSample) {

@@ -172,9 +172,16 @@ std::string repeated_code(const std::string& code, int count) {
   return codes;
 }
 
-std::string start_up_text() {
-  return "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n> " +
-         std::string(PARCELO_BINARY) + " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
+ProcessResult run_parcelo_on_list(const TempDir& dir, const std::string& list,
+                                  const RunOptions& options) {
+  write_file(dir / "in.json", list);
+  std::filesystem::create_directory(dir / "out");
+  return run_parcelo({dir / "in.json", dir / "out"}, options);
+}
+
+std::string start_up_text(const std::string& program) {
+  return "\n\nParcelo\n気象庁のエリアコードJSONをM5Stackで扱えるサイズに分割する\n\n> " + program +
+         " 気象庁エリアコード一覧JSONファイル名 出力先フォルダ名\n";
 }
 
 std::string written_line(const std::string& path) { return path + " を生成しました。\n"; }

@@ -41,6 +41,11 @@ struct RunOptions {
 // Runs the built parcelo with `args` (argument 0 is the binary's path) and collects its output.
 ProcessResult run_parcelo(const std::vector<std::string>& args, const RunOptions& options = {});
 
+// Writes `list` as "in.json" in `dir`, makes the folder "out" there, and runs the built parcelo
+// on them.
+ProcessResult run_parcelo_on_list(const TempDir& dir, const std::string& list,
+                                  const RunOptions& options = {});
+
 // Starts the built parcelo with `args`, its console streams thrown away; returns its process id.
 int start_parcelo(const std::vector<std::string>& args);
 // Waits for process `pid` to end; returns its exit status, or 128 + the signal that ended it.
@@ -75,8 +80,8 @@ std::string malformed_detail(Action&& action) {
 // Returns `count` copies of "\"<code>\"" joined by commas: a children list.
 std::string repeated_code(const std::string& code, int count);
 
-// The start-up text every run prints first.
-std::string start_up_text();
+// The start-up text every run prints first, with `program` as argument 0.
+std::string start_up_text(const std::string& program = PARCELO_BINARY);
 // The line that reports a written file.
 std::string written_line(const std::string& path);
 

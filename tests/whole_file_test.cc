@@ -23,8 +23,8 @@ const std::string kPath = "out/130000.json";
 const std::string kText = "[\n]";
 const std::string kFirstTemporary = platform::temporary_path(kPath, 4242, 0);
 
-// What stands in the folder before the write: "old" at the path unless `old_file` is false,
-// the folder and the failure the row sets, and whatever `before` adds.
+// What stands in the folder before the write: "old" at the path unless the row says
+// without_old_file(), the folder and the failure the row sets, and whatever after() adds.
 struct Row {
   const char* what;
   FileWrite on_linux;
@@ -38,7 +38,48 @@ struct Row {
   std::string path = kPath;
   bool leaves_temporary = false;
   const char* left_on_windows = nullptr;  // where it differs from `left`
+
+  // What a row changes from the plain case, by name.
+  Row without_old_file() const {
+    return with([](Row& r) { r.old_file = false; });
+  }
+  Row in_folder_that_lets_no_file_be_made() const {
+    return with([](Row& r) { r.folder_writable = false; });
+  }
+  Row failing_at(const char* step) const {
+    return with([&](Row& r) { r.fail_at = step; });
+  }
+  Row with_size_limit(std::size_t bytes) const {
+    return with([&](Row& r) { r.size_limit = bytes; });
+  }
+  Row after(std::function<void(FakeHost&, platform::WriteRecord&)> step) const {
+    return with([&](Row& r) { r.before = step; });
+  }
+  Row writing(const std::string& other_path) const {
+    return with([&](Row& r) { r.path = other_path; });
+  }
+  Row leaving_a_temporary_file() const {
+    return with([](Row& r) { r.leaves_temporary = true; });
+  }
+  Row leaving_on_windows(const char* text) const {
+    return with([&](Row& r) { r.left_on_windows = text; });
+  }
+
+ private:
+  template <typename Change>
+  Row with(Change&& change) const {
+    Row changed = *this;
+    change(changed);
+    return changed;
+  }
 };
+
+Row row(const char* what, FileWrite on_linux, FileWrite on_windows, const char* left) {
+  return {what, on_linux, on_windows, left};
+}
+Row row(const char* what, FileWrite on_both, const char* left) {
+  return row(what, on_both, on_both, left);
+}
 
 void write(FakeHost& host, platform::WriteRecord& record, const std::string& path) {
   platform::write_whole_file(host, record, path, "first");
@@ -50,49 +91,80 @@ constexpr FileWrite kCannotWrite = FileWrite::kCannotWrite;
 constexpr FileWrite kRefused = FileWrite::kRefusedOwnFile;
 
 const Row kRows[] = {
-    {"nothing at the path", kWritten, kWritten, "new", false},
-    {"a file the user may write", kWritten, kWritten, "new"},
-    {"a file the user may not write", kCannotOpen, kCannotOpen, "old", false, true, "", SIZE_MAX,
-     [](FakeHost& h, auto&) { h.put_file(kPath, "old", 0444, false); }},
-    {"a folder, a link, a FIFO or a device", kCannotOpen, kCannotOpen, "", false, true, "",
-     SIZE_MAX, [](FakeHost& h, auto&) { h.put_other(kPath); }},
-    {"a path the host cannot tell", kCannotOpen, kCannotOpen, "", false, true, "", SIZE_MAX,
-     [](FakeHost& h, auto&) { h.put_unknown(kPath); }},
-    {"a file this run wrote", kRefused, kRefused, "first", false, true, "", SIZE_MAX,
-     [](FakeHost& h, auto& r) { write(h, r, kPath); }},
-    {"a file this run wrote, rewritten since to another size with its time put back", kWritten,
-     kWritten, "new", false, true, "", SIZE_MAX,
-     [](FakeHost& h, auto& r) {
-       write(h, r, kPath);
-       h.rewrite_keeping_time(kPath, "another size");
-     }},
-    {"a name that differs from one this run wrote in letter case beyond ASCII", kWritten, kRefused,
-     "new", false, true, "", SIZE_MAX,
-     [](FakeHost& h, auto& r) { write(h, r, "out/\xC3\xA4.json"); },  // "ä" before "Ä"
-     "out/\xC3\x84.json", false, "first"},
-    {"a file at the temporary name tried first", kWritten, kWritten, "new", false, true, "",
-     SIZE_MAX, [](FakeHost& h, auto&) { h.put_file(kFirstTemporary, "planted"); }},
-    {"a folder that lets no file be made, a lone writable file at the path", kWritten, kWritten,
-     "new", true, false},
-    {"a folder that lets no file be made, a file with a second link at the path", kCannotOpen,
-     kCannotOpen, "old", true, false, "", SIZE_MAX,
-     [](FakeHost& h, auto&) { h.link(kPath, "out/other.json"); }},
-    {"a folder that lets no file be made, nothing at the path", kCannotOpen, kCannotOpen,
-     "(absent)", false, false},
-    {"a folder that lets no file be made or removed, the write in place stopped by a size limit",
-     kCannotWrite, kCannotWrite, "[", true, false, "", 2},
-    {"a folder that lets no file be made or removed, the file written in place not closed",
-     kCannotWrite, kCannotWrite, "new", true, false, "close"},
-    {"no temporary file can be made, the write in place stopped by a size limit", kCannotWrite,
-     kCannotWrite, "(absent)", true, true, "create", 2},
-    {"no temporary file can be made, nothing at the path", kCannotOpen, kCannotOpen, "(absent)",
-     false, true, "create"},
-    {"a full disk while the temporary file is written", kCannotWrite, kCannotWrite, "old", true,
-     true, "", 2},
-    {"the temporary file cannot be closed", kCannotWrite, kCannotWrite, "old", true, true, "close"},
-    {"the rename fails", kCannotOpen, kCannotOpen, "old", true, true, "rename"},
-    {"the folder made read-only while the file is written", kCannotOpen, kCannotOpen, "old", true,
-     true, "lock the folder", SIZE_MAX, nullptr, kPath, true},
+    row("nothing at the path", kWritten, "new").without_old_file(),
+    row("a file the user may write", kWritten, "new"),
+    row("a file the user may not write", kCannotOpen, "old")
+        .without_old_file()
+        .after([](FakeHost& h, auto&) { h.put_file(kPath, "old", 0444, false); }),
+    row("a folder, a link, a FIFO or a device", kCannotOpen, "")
+        .without_old_file()
+        .after([](FakeHost& h, auto&) { h.put_other(kPath); }),
+    row("a path the host cannot tell", kCannotOpen, "")
+        .without_old_file()
+        .after([](FakeHost& h, auto&) { h.put_unknown(kPath); }),
+    row("a file this run wrote", kRefused, "first")
+        .without_old_file()
+        .after([](FakeHost& h, auto& r) { write(h, r, kPath); }),
+    row("a file this run wrote, rewritten since to another size with its time put back", kWritten,
+        "new")
+        .without_old_file()
+        .after([](FakeHost& h, auto& r) {
+          write(h, r, kPath);
+          h.rewrite_keeping_time(kPath, "another size");
+        }),
+    row("a name that differs from one this run wrote in letter case beyond ASCII", kWritten,
+        kRefused, "new")
+        .without_old_file()
+        .after([](FakeHost& h, auto& r) { write(h, r, "out/\xC3\xA4.json"); })  // "ä" before "Ä"
+        .writing("out/\xC3\x84.json")
+        .leaving_on_windows("first"),
+    row("a file at the temporary name tried first", kWritten, "new")
+        .without_old_file()
+        .after([](FakeHost& h, auto&) { h.put_file(kFirstTemporary, "planted"); }),
+    row("a folder that lets no file be made, a lone writable file at the path", kWritten, "new")
+        .in_folder_that_lets_no_file_be_made(),
+    row("a folder that lets no file be made, a file written in place by this run", kRefused,
+        "first")
+        .without_old_file()
+        .after([](FakeHost& h, auto& r) {
+          h.put_file(kPath, "old");
+          h.folder_writable = false;
+          write(h, r, kPath);
+        })
+        .in_folder_that_lets_no_file_be_made(),
+    row("a folder that lets no file be made, the file at the path cannot be opened", kCannotOpen,
+        "old")
+        .in_folder_that_lets_no_file_be_made()
+        .failing_at("open"),
+    row("a folder that lets no file be made, a file with a second link at the path", kCannotOpen,
+        "old")
+        .in_folder_that_lets_no_file_be_made()
+        .after([](FakeHost& h, auto&) { h.link(kPath, "out/other.json"); }),
+    row("a folder that lets no file be made, nothing at the path", kCannotOpen, "(absent)")
+        .without_old_file()
+        .in_folder_that_lets_no_file_be_made(),
+    row("a folder that lets no file be made or removed, the write in place stopped by a size "
+        "limit",
+        kCannotWrite, "[")
+        .in_folder_that_lets_no_file_be_made()
+        .with_size_limit(2),
+    row("a folder that lets no file be made or removed, the file written in place not closed",
+        kCannotWrite, "new")
+        .in_folder_that_lets_no_file_be_made()
+        .failing_at("close"),
+    row("no temporary file can be made, the write in place stopped by a size limit", kCannotWrite,
+        "(absent)")
+        .failing_at("create")
+        .with_size_limit(2),
+    row("no temporary file can be made, nothing at the path", kCannotOpen, "(absent)")
+        .without_old_file()
+        .failing_at("create"),
+    row("a full disk while the temporary file is written", kCannotWrite, "old").with_size_limit(2),
+    row("the temporary file cannot be closed", kCannotWrite, "old").failing_at("close"),
+    row("the rename fails", kCannotOpen, "old").failing_at("rename"),
+    row("the folder made read-only while the file is written", kCannotOpen, "old")
+        .failing_at("lock the folder")
+        .leaving_a_temporary_file(),
 };
 
 TEST(WholeFileTest, FollowsTheWriteRuleOnLinuxAndOnWindows) {
