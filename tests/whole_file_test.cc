@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,6 +14,18 @@
 #include "fake_host.h"
 #include "platform/file_host.h"
 #include "test_support.h"
+
+// The host's look at a path made to fail as on a disk that cannot be read (EIO): the tests link
+// with --wrap=lstat, and this path's lstat fails.
+std::string lstat_fails_at;  // set by one test at a time
+extern "C" int __real_lstat(const char* path, struct stat* status);
+extern "C" int __wrap_lstat(const char* path, struct stat* status) {
+  if (path == lstat_fails_at) {
+    errno = EIO;
+    return -1;
+  }
+  return __real_lstat(path, status);
+}
 
 namespace parcelo::testing {
 namespace {
@@ -228,6 +241,19 @@ TEST(WholeFileTest, OnThisHostRefusesOnlyAFileThisRunLeftAsItWas) {
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
   EXPECT_EQ(platform::write_whole_file(host, record, path, "third"), FileWrite::kWritten);
   EXPECT_EQ(read_file(path), "third");
+}
+
+// A look at the path that fails for any reason but "no such file" is not taken for nothing
+// there: the file is neither written nor replaced.
+TEST(WholeFileTest, OnThisHostALookThatFailsIsNotNothingThere) {
+  TempDir dir;
+  platform::WriteRecord record;
+  const std::string path = dir / "130000.json";
+  lstat_fails_at = path;
+  const FileWrite result = platform::write_whole_file(platform::this_host(), record, path, "new");
+  lstat_fails_at.clear();
+  EXPECT_EQ(result, FileWrite::kCannotOpen);
+  EXPECT_TRUE(list_folder(dir.path()).empty());
 }
 
 TEST(WholeFileTest, NamesTheTemporaryFileBesideThePathNeverAsAnOfficeFile) {
