@@ -44,9 +44,9 @@ struct Output {
 };
 
 // Writes `value` as the file at `path` and reports it, or says why it was not written;
-// `refused` is what a file this run wrote already standing at `path` means.
-Outcome write_file(Output& output, const std::string& path, const json& value,
-                   const Failure& refused) {
+// refused() says what a file this run wrote already standing at `path` means.
+template <typename Refused>
+Outcome write_file(Output& output, const std::string& path, const json& value, Refused&& refused) {
   switch (write_json_file(output.host.files(), output.record, path, value)) {
     case platform::FileWrite::kWritten:
       report_written(output.host.console(), path);
@@ -58,14 +58,14 @@ Outcome write_file(Output& output, const std::string& path, const json& value,
     case platform::FileWrite::kRefusedOwnFile:
       break;
   }
-  return refused;
+  return refused();
 }
 
 // Writes the centre index into `folder`. An empty folder argument names no folder: taken as it
 // is, it would put the files at the root of the file system.
 Outcome write_centre_index(Output& output, const AreaTables& tables, const std::string& folder) {
-  const Failure cannot_open{FailureKind::kCannotOpenOutput, {}};
-  if (folder.empty()) return cannot_open;
+  const auto cannot_open = [] { return Failure{FailureKind::kCannotOpenOutput, {}}; };
+  if (folder.empty()) return cannot_open();
   return reading_the_tables([&] {
     const json index = build_centre_index(tables.centers, tables.offices);
     // The first file of the run: no file of this run stands anywhere yet.
@@ -80,8 +80,10 @@ Outcome write_centre_index(Output& output, const AreaTables& tables, const std::
 Outcome write_office_files(Output& output, const AreaTables& tables, const std::string& folder) {
   return reading_the_tables([&]() -> Outcome {
     for (OfficeFiles offices(tables); offices.next();) {
-      const Failure unsafe{FailureKind::kUnsafeOfficeCode, quoted_code(offices.code())};
-      if (offices.refused()) return unsafe;
+      const auto unsafe = [&] {
+        return Failure{FailureKind::kUnsafeOfficeCode, quoted_code(offices.code())};
+      };
+      if (offices.refused()) return unsafe();
       const std::string path = output_path(folder, offices.code());
       if (Outcome failure = write_file(output, path, offices.file(), unsafe)) return failure;
     }

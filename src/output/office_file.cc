@@ -90,16 +90,15 @@ std::string output_path(std::string_view folder, std::string_view name) {
 
 OfficeFiles::OfficeFiles(const AreaTables& tables)
     : tables_(tables),
-      at_(records_of(tables.offices).begin()),
+      next_(records_of(tables.offices).begin()),
       end_(records_of(tables.offices).end()),
       names_{std::string(kCentreIndexName)} {}
 
 bool OfficeFiles::next() {
-  if (started_ && at_ != end_) ++at_;
-  started_ = true;
-  if (at_ == end_) return false;
-  code_ = at_.key();
-  const json& office = as_record(tables_.offices, code_, at_.value());
+  if (next_ == end_) return false;
+  const auto at = next_++;
+  code_ = at.key();
+  const json& office = as_record(tables_.offices, code_, at.value());
   std::string folded(code_);
   for (char& c : folded) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

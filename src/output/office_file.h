@@ -55,9 +55,8 @@ class OfficeFiles {
 
  private:
   const AreaTables& tables_;
-  json::const_iterator at_;
+  json::const_iterator next_;  // the office that next() moves to
   json::const_iterator end_;
-  bool started_ = false;
   std::string code_;
   bool refused_ = false;
   json file_;

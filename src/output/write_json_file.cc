@@ -1,5 +1,7 @@
 #include "output/write_json_file.h"
 
+#include "output/serialise.h"
+
 namespace parcelo {
 
 platform::FileWrite write_json_file(platform::FileHost& host, platform::WriteRecord& record,

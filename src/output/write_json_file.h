@@ -4,7 +4,6 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "output/serialise.h"
 #include "platform/file_host.h"
 
 namespace parcelo {
