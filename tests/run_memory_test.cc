@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fake_host.h"
@@ -36,25 +37,29 @@ class RunInMemory : public ::testing::TestWithParam<const FakeHost::Behaviour*> 
   std::unique_ptr<FakeRun> host_ = std::make_unique<FakeRun>(*GetParam());
 };
 
-TEST_P(RunInMemory, WritesTheCentreIndexExampleByteForByte) {
-  const ProcessResult r = host().run_list(kCentreExample);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, kStartUp + written_line("out/centers.json") + written_line("out/110000.json") +
-                       written_line("out/120000.json"));
-  EXPECT_EQ(host().output("centers.json"), kCentreExampleFile);
-  EXPECT_EQ(host().output("110000.json"), "[]");
-}
-
-TEST_P(RunInMemory, WritesTheOfficeExampleInByteOrderOfOfficeCodes) {
-  const ProcessResult r = host().run_list(kOfficeExample);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, kStartUp + written_line("out/centers.json") + written_line("out/110000.json") +
-                       written_line("out/120000.json"));
-  EXPECT_EQ(host().output("centers.json"), "null");
-  EXPECT_EQ(host().output("110000.json"), kOfficeExampleFile);
-  EXPECT_EQ(host().output("120000.json"), "[]");
+// The worked examples write the centre index and both offices' files, byte for byte.
+TEST_P(RunInMemory, WritesTheWorkedExamplesByteForByte) {
+  static const struct {
+    const char* name;
+    const std::string& list;
+    std::vector<std::pair<std::string, std::string>> files;  // name, content
+  } cases[] = {
+      {"the centre index example",
+       kCentreExample,
+       {{"centers.json", kCentreExampleFile}, {"110000.json", "[]"}}},
+      {"the office files example",
+       kOfficeExample,
+       {{"centers.json", "null"}, {"110000.json", kOfficeExampleFile}, {"120000.json", "[]"}}},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r = fresh().run_list(c.list);
+    EXPECT_EQ(r.status, 0) << c.name;
+    EXPECT_EQ(r.err, "") << c.name;
+    EXPECT_EQ(r.out, kStartUp + written_line("out/centers.json") + written_line("out/110000.json") +
+                         written_line("out/120000.json"))
+        << c.name;
+    for (const auto& [file, content] : c.files) EXPECT_EQ(host().output(file), content) << file;
+  }
 }
 
 TEST_P(RunInMemory, OrdersOfficesByBytesNotByNumbers) {
