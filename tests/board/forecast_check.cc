@@ -82,6 +82,10 @@ void checkOddDocuments(const std::string& forecasts, const json& cases) {
     std::string what = row["what"];
     expect(error == row["error"], what + ": " + error);
     if (row.contains("station")) expect(row["station"] == forecast.station, what + ": station");
+    if (row.contains("stationName")) {
+      expect(row["stationName"] == forecast.stationName, what + ": the station's name");
+    }
+    if (row.contains("weekArea")) expect(row["weekArea"] == forecast.weekArea, what + ": week");
   }
 }
 

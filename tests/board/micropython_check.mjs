@@ -250,6 +250,8 @@ cases.forEach((row, i) => {
   const error = typeof answer === "string" ? answer : "ok";
   expect(error === row.error, `${row.what}: ${error}`);
   if ("station" in row) expect(answer.temps?.station === row.station, `${row.what}: station`);
+  if ("stationName" in row) expect(answer.temps?.name === row.stationName, `${row.what}: name`);
+  if ("weekArea" in row) expect(answer.week?.area === row.weekArea, `${row.what}: week`);
 });
 expect(forecasts.cuts.every((answer) => answer === "not the agency's forecast"),
        "a document cut anywhere is not the agency's forecast");

@@ -196,7 +196,7 @@ bool ForecastReader::readArea(Series series) {
   bool keep = false;
   while (json_.nextKey(key, sizeof key)) {
     if (strcmp(key, "area") == 0) {
-      Place place;
+      Place place = Place();  // a member the agency leaves out is ""
       const char* fields[] = {"code", "name"};
       char* outs[] = {place.code, place.name};
       size_t sizes[] = {sizeof place.code, kStationNameSize};
