@@ -27,9 +27,10 @@ BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb fonts-ipafont-go
 LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
 # The board's checks: the Arduino AVR core (its Print and Stream on this machine too), the
 # Arduino build and its compiler, the simulated Mega; the library 32-bit as well, as on the ESP32,
-# under qemu where the kernel runs no 32-bit x86 program; Python for the Mega's files in flash.
+# under qemu where the kernel runs no 32-bit x86 program; Python for the Mega's files in flash;
+# OpenSSL and Debian's roots for the weather example's HTTPS, checked against a local server.
 BOARD_PACKAGES := g++-i686-linux-gnu qemu-user arduino-core-avr arduino-builder arduino-ctags \
-  gcc-avr avr-libc simavr python3
+  gcc-avr avr-libc simavr python3 libssl-dev openssl ca-certificates
 
 # Every time stamp in the packages and archives is the last commit's, so that they can be built
 # again byte for byte.

@@ -1,13 +1,18 @@
 # The weather of one town on the screen (UIFlow 2): today and tomorrow (weather, chance of rain,
 # temperatures) and the week, from the agency's forecast, fetched over HTTPS with its certificate
-# checked and read as it streams. It fetches again after the agency's issues at 05, 11 and 17 JST.
-# parcelo.py, parcelo_forecast.py and parcelo_tables.py lie beside this file. Edit the four lines
-# below: your Wi-Fi, and your town's office and area as choose_your_town.py shows them.
+# checked and read as it streams. It looks for a new forecast every 30 minutes (a request that
+# costs a few hundred bytes when nothing is new); after a failure it keeps the last forecast on
+# the screen and tries again after 1, 2, 5, 10, then every 30 minutes. parcelo.py,
+# parcelo_forecast.py, parcelo_http.py, parcelo_certificates.py and parcelo_tables.py lie beside
+# this file. Edit the four lines below: your Wi-Fi, and your town's office and area as
+# choose_your_town.py shows them.
 import time
 
 import M5
 import parcelo
+import parcelo_certificates
 import parcelo_forecast
+import parcelo_http
 
 WIFI_NAME = "your-network"
 WIFI_PASSWORD = "your-password"
@@ -15,94 +20,54 @@ OFFICE = "130000"  # 東京都
 AREA = "130010"  # 東京地方
 
 HOST = "www.jma.go.jp"
-# The roots the agency's site may chain to, from Debian's ca-certificates, each the base64 of its
-# DER form (check which one it uses: openssl s_client -connect www.jma.go.jp:443 -showcerts).
-# The earliest expires 2029-03-18.
-ROOTS = (
-    # GlobalSign Root CA - R3, valid until 2029-03-18
-    "MIIDXzCCAkegAwIBAgILBAAAAAABIVhTCKIwDQYJKoZIhvcNAQELBQAwTDEgMB4GA1UECxMXR2xv"
-    "YmFsU2lnbiBSb290IENBIC0gUjMxEzARBgNVBAoTCkdsb2JhbFNpZ24xEzARBgNVBAMTCkdsb2Jh"
-    "bFNpZ24wHhcNMDkwMzE4MTAwMDAwWhcNMjkwMzE4MTAwMDAwWjBMMSAwHgYDVQQLExdHbG9iYWxT"
-    "aWduIFJvb3QgQ0EgLSBSMzETMBEGA1UEChMKR2xvYmFsU2lnbjETMBEGA1UEAxMKR2xvYmFsU2ln"
-    "bjCCASIwDQYJKoZIhvcNAQEBBQADggEPADCCAQoCggEBAMwldpB5BngiFvXAg7aEyiie/QV2EcWt"
-    "iHL8RgJDx7KKnQRfJMsuS+FggkbhUqsMgUdwbN1k0ev1LKMPgj0MK66X17YUhhB5uzsTgHeMCOFJ"
-    "0mpiLx9e+pZo34knlTifBtc+ycsmWQ1z3rDI6SYOgxXG71uL0gRgykmmKPZpO/bLyCiR5Z2KYVc3"
-    "rHQU3HTgOu5yLy6c+9C7v/U9AOEGM+iCK65TpjoWc4zdQQ4gOsC0p6Hpsk+QLjJg6VfLuQSSaGjl"
-    "OCZgdbKfd/+RFO+uIEn8rUAVSNECMWEZXriX7613t2Saer9fwRPvm2L7DWzgVGkWqQPabumDk3F2"
-    "xmmFghcCAwEAAaNCMEAwDgYDVR0PAQH/BAQDAgEGMA8GA1UdEwEB/wQFMAMBAf8wHQYDVR0OBBYE"
-    "FI/wS3+oLkUkrk1Q+mOai97i3Ru8MA0GCSqGSIb3DQEBCwUAA4IBAQBLQNvAUKr+yAzv95ZURUm7"
-    "lgAJQayzE4aGKAczymvmdLm6AC2upArT9fHxD4q/c2dKg8dEe3jgr25sbwMpjjM5RcOO5LlXbKr8"
-    "EpbsU8Yt5CRsuZRj+9xTaGdWPoO4zzUhw8lo/s7awlOqzJCK6fBdRoyV3XpYKBovHd7NADdBj+1E"
-    "bddTKJd+82cEHhXXipa0095MJ6RMG3NzdvQXmcIfeg7jLQitChws/zyrVQ4PkX4268NXSb7hLi18"
-    "YIvDQVETI53O9zJrlAGomecsMx86OyXShkDOOyyGeMlhLxS67ttVb9+E7gUJTb0o2HLO02JQZR7r"
-    "kpeDMdmztcpHWD9f"
-    ,
-    # DigiCert Global Root G2, valid until 2038-01-15
-    "MIIDjjCCAnagAwIBAgIQAzrx5qcRqaC7KGSxHQn65TANBgkqhkiG9w0BAQsFADBhMQswCQYDVQQG"
-    "EwJVUzEVMBMGA1UEChMMRGlnaUNlcnQgSW5jMRkwFwYDVQQLExB3d3cuZGlnaWNlcnQuY29tMSAw"
-    "HgYDVQQDExdEaWdpQ2VydCBHbG9iYWwgUm9vdCBHMjAeFw0xMzA4MDExMjAwMDBaFw0zODAxMTUx"
-    "MjAwMDBaMGExCzAJBgNVBAYTAlVTMRUwEwYDVQQKEwxEaWdpQ2VydCBJbmMxGTAXBgNVBAsTEHd3"
-    "dy5kaWdpY2VydC5jb20xIDAeBgNVBAMTF0RpZ2lDZXJ0IEdsb2JhbCBSb290IEcyMIIBIjANBgkq"
-    "hkiG9w0BAQEFAAOCAQ8AMIIBCgKCAQEAuzfNNNx7a8myaJCtSnX/RrohCgiN9RlUyfuI2/Ou8jqJ"
-    "kTx65qsGGmvPrC3oXgkkRLpimn7Wo6h+4FR1IAWsULecYxpsMNzaHxmx1x7e/dfgy5SDN67sH0NO"
-    "3Xss0r0upS/kqbitOtSZpLYl6ZtrAGCSYP9PIUkY92eQq2EGnI/yuum06ZIya7XzV+hdG82MHauV"
-    "BJVJ8zUtluNJbd134/tJS7SsVQepj5WztCO7TG1F8PapspUwtP1MVYwnSlcUfIKdzXOS0xZKBgyM"
-    "UNGPHgm+F6HmIcr9g+UQvIOlCsRnKPZzFBQ9RnbDhxSJITRNrw9FDKZJobq7nMWxM4MphQIDAQAB"
-    "o0IwQDAPBgNVHRMBAf8EBTADAQH/MA4GA1UdDwEB/wQEAwIBhjAdBgNVHQ4EFgQUTiJUIBiV5uNu"
-    "5g/6+rkS7QYXjzkwDQYJKoZIhvcNAQELBQADggEBAGBnKJRvDkhj6zHd6mcY1Yl9PMWLSn/pvtsr"
-    "F9+wX3N3KjITOYFnQoQj8kVnNeyIv/iPsGEMNKSuIEyExtv4NeF22d+mQrvHRAiGfzZ0JFrabA0U"
-    "WTW98kndth/Jsw1HKj2ZL7tcu7XUIOGZX1NGFdtom/DzMNU+MeKNhJ7jitralj41E6Vf8PlwUHBH"
-    "QRFXGU7Aj64GxJUTFy8bJZ918rGOmaFvE7FBcf6IKshPECBV1/MUReXgRPTqh5Uykw7+U0b6LJ3/"
-    "iyK5S9kJRaTepLiaWN0bfVKfjllDiIGknibVb63dDcY3fe0Dkhvld1927jyNxF1WW6LZZm6zNTfl"
-    "MrY="
-    ,
-    # Amazon Root CA 1, valid until 2038-01-17
-    "MIIDQTCCAimgAwIBAgITBmyfz5m/jAo54vB4ikPmljZbyjANBgkqhkiG9w0BAQsFADA5MQswCQYD"
-    "VQQGEwJVUzEPMA0GA1UEChMGQW1hem9uMRkwFwYDVQQDExBBbWF6b24gUm9vdCBDQSAxMB4XDTE1"
-    "MDUyNjAwMDAwMFoXDTM4MDExNzAwMDAwMFowOTELMAkGA1UEBhMCVVMxDzANBgNVBAoTBkFtYXpv"
-    "bjEZMBcGA1UEAxMQQW1hem9uIFJvb3QgQ0EgMTCCASIwDQYJKoZIhvcNAQEBBQADggEPADCCAQoC"
-    "ggEBALJ4gHHKeNXjca9HgFB0fW7Y14h29Jlo91ghYPl0hAEvrAIthtOgQ3pOsqTQNroBvo3bSMgH"
-    "FzZM9O6II8c+6zf1tRn4SWiw3te5djgdYZ6k/oI2peVKVuRF4fn9tBb6dNqcmzU5L/qwIFAGbHrQ"
-    "gLKm+a/sRxmPUDgH3KKHOVj4utWp+UhnMJbulHheb4mjUcAwhmahRWa6VOujw5H5SNz/0egwLX0t"
-    "dHA114gk957EWW67c4cX8jJGKLhD+rcdqsq08p8kDi1L93FcXmn/6pUCyziKrlA4b9v7LWIbxcce"
-    "VOF34GfID5yHI9Y/QCB/IIDEgEw+OyQmjgSubJrIqg0CAwEAAaNCMEAwDwYDVR0TAQH/BAUwAwEB"
-    "/zAOBgNVHQ8BAf8EBAMCAYYwHQYDVR0OBBYEFIQYzIU07LwMlJQuCFmcx7IQTgoIMA0GCSqGSIb3"
-    "DQEBCwUAA4IBAQCY8jdaQZChGsV2USggNiMOruYou6r4lK5IpDB/G/wkjUu0yKGX9rbxenDIU5PM"
-    "CCjjmCXPI6T53iHTfIUJrU6adTrCC2qJeHZERxhlbI1Bjjt/msv0tadQ1wUsN+gDS63pYaACbvXy"
-    "8MWy7Vu33PqUXHeeE6V/Uq2V8viTO96LXFvKWlJbYK8U90vvo/ufQJVtMVT8QtPHRh8jrdkPSHCa"
-    "2XV4cdFyQzR1bldZwgJcJmApzyMZFo6IQ6XU5MsI+yMRQ+hDKXJioaldXgjUkK642M4UwtBV8ob2"
-    "xJNDd2ZhwLnoQdeXeGADbkpyrqXRfboQnoZsG4q5WTP468SQvvG5"
-    ,
-)
+DEADLINE_MS = parcelo_http.DEADLINE_MS  # for a whole fetch
+RETRY_MINUTES = (1, 2, 5, 10, 30)
+SCREEN_WIDTH = 320  # M5Stack Basic, Core2 and CoreS3; 15 lines of 16 px
+
+# What is on the screen: the last good forecast, when it came, and its Last-Modified.
+state = {"forecast": None, "fetched": 0, "last_modified": ""}
 
 
 def fetch():
-    """The office's forecast for AREA, read as it comes over HTTPS."""
+    """Fetches the office's forecast for AREA into `state`, or learns that it has not changed;
+    the text of what went wrong, or None."""
     import binascii
     import socket
     import ssl
 
+    started = time.ticks_ms()
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
     context.verify_mode = ssl.CERT_REQUIRED
-    for root in ROOTS:
+    for root in parcelo_certificates.ROOTS:
         context.load_verify_locations(cadata=binascii.a2b_base64(root))
-    sock = socket.socket()
-    sock.settimeout(10)
-    sock.connect(socket.getaddrinfo(HOST, 443)[0][-1])
-    stream = context.wrap_socket(sock, server_hostname=HOST)
+    sock = stream = None
     try:
-        # HTTP/1.0: the body comes as it is, never in chunks, and the connection closes after it.
-        office = parcelo_forecast.forecast_office(OFFICE)
-        request = "GET /bosai/forecast/data/forecast/{}.json HTTP/1.0\r\nHost: {}\r\n" \
-                  "User-Agent: Parcelo\r\n\r\n".format(office, HOST)
-        stream.write(request.encode())
-        if b" 200 " not in stream.readline():
-            raise parcelo.Error("the agency's site did not answer 200")
-        while stream.readline() not in (b"\r\n", b"\n", b""):
-            pass  # the headers, up to the empty line
-        return parcelo_forecast.read_forecast(stream, AREA, 10000)
+        try:
+            sock = socket.socket()
+            sock.settimeout(1)  # each wait; the deadline bounds the whole fetch
+            sock.connect(socket.getaddrinfo(HOST, 443)[0][-1])
+        except OSError:
+            raise parcelo.Error(parcelo_http.NO_CONNECTION)
+        try:
+            stream = context.wrap_socket(sock, server_hostname=HOST)
+        except (OSError, ValueError) as error:
+            # mbedTLS's "certificate verification failed" (-0x2700), as OSError or ValueError
+            trusted = isinstance(error, OSError) and error.args[0] != -0x2700
+            raise parcelo.Error(parcelo_http.NO_CONNECTION if trusted else parcelo_http.NOT_TRUSTED)
+        path = "/bosai/forecast/data/forecast/{}.json".format(
+            parcelo_forecast.forecast_office(OFFICE))
+        response = parcelo_http.get(stream, HOST, path, state["last_modified"]
+                                    if state["forecast"] else "", DEADLINE_MS, started)
+        if response.status == 200:
+            state["forecast"] = parcelo_forecast.read_forecast(response, AREA)
+            state["last_modified"] = response.last_modified
+        state["fetched"] = time.ticks_ms()
+        return None
+    except parcelo.Error as error:
+        return error.kind
     finally:
-        stream.close()
+        if stream or sock:
+            (stream or sock).close()
 
 
 def shown(value):
@@ -110,22 +75,64 @@ def shown(value):
     return value or "-"
 
 
-def lines(forecast):
-    """What the screen shows, line by line."""
-    out = ["{} {}".format(forecast["reportDatetime"][:16], forecast["temps"]["name"])]
-    temps = forecast["temps"]
-    for name, index, low, high in (("今日", 0, "", temps["todayMax"]),
-                                   ("明日", 1, temps["tomorrowMin"], temps["tomorrowMax"])):
-        if index < len(forecast["days"]):
-            text = parcelo_forecast.weather_code_text(forecast["days"][index]["weatherCode"])
-            out += ["{} {}".format(name, text[0]), "  {} / {} ℃".format(shown(low), shown(high))]
-    out.append("降水確率" + "".join(" " + pop["pop"] for pop in forecast["pops"]) + "%")
-    for day in forecast["week"]["days"]:
-        text = parcelo_forecast.weather_code_text(day["weatherCode"])[0]
-        out.append("{} {} {}% {}/{}".format(day["date"][5:10], text, shown(day["pop"]),
-                                            shown(day["min"]), shown(day["max"])))
+def fitted(line):
+    """The line, cut with "…" where it would be wider than the screen (ASCII 8 px, the rest 16
+    px in EFontJA16)."""
+    width = 0
+    for i, char in enumerate(line):
+        width += 8 if ord(char) < 0x80 else 16
+        if width > SCREEN_WIDTH - 16:
+            return line[:i] + "…"
+    return line
+
+
+def day_name(date, today):
+    """"今日", "明日" or "MM-DD" for a date ("2024-01-11..."), by the board's clock: `today` is
+    time.localtime()'s tuple in Japan's time, or None before the clock is set."""
+    for ahead, name in ((0, "今日"), (1, "明日")):
+        if today is not None:
+            day = time.localtime(time.mktime(today[:3] + (12, 0, 0, 0, 0)) + ahead * 86400)
+            if date[:10] == "{:04d}-{:02d}-{:02d}".format(*day[:3]):
+                return name
+    return date[5:10]
+
+
+def lines(forecast, today=None, problem=None, age_minutes=0):
+    """What the screen shows, line by line: the forecast (None before the first), and what
+    went wrong at the last try."""
+    out = []
+    if forecast:
+        day = "" if today is None else "{:04d}-{:02d}-{:02d}".format(*today[:3])
+        out.append("{} {}".format(forecast["reportDatetime"][:16], forecast["temps"]["name"]))
+        temps = forecast["temps"]
+        # The first two days that are not past: a 17 JST forecast seen after midnight starts a
+        # day on. The temperatures are the forecast's first day's highest, and its second day's.
+        ranges = (("", temps["todayMax"]), (temps["tomorrowMin"], temps["tomorrowMax"]))
+        shown_days = 0
+        for index, time_ in enumerate(forecast["days"]):
+            if time_["time"][:10] < day or shown_days == 2:
+                continue
+            low, high = ranges[index] if index < 2 else ("", "")
+            text = parcelo_forecast.weather_code_text(time_["weatherCode"])[0]
+            out += ["{} {}".format(day_name(time_["time"], today), text),
+                    "  {} / {} ℃".format(shown(low), shown(high))]
+            shown_days += 1
+        out.append("降水" + "".join(" " + shown(pop["pop"]) for pop in forecast["pops"]
+                                      if pop["time"][:10] >= day) + "%")
+        for week_day in forecast["week"]["days"]:
+            if week_day["date"][:10] < day:
+                continue
+            text = parcelo_forecast.weather_code_text(week_day["weatherCode"])[0]
+            out.append("{} {} {}% {}/{}".format(week_day["date"][5:10], text, shown(week_day["pop"]),
+                                                shown(week_day["min"]), shown(week_day["max"])))
+    if problem and forecast:
+        out.append("! {}, {}分前の予報".format(problem, age_minutes))
+    elif problem:
+        out += ["Error: " + problem, "Retry in {} min".format(RETRY_MINUTES[0])]
+    if problem == parcelo_http.NOT_TRUSTED:
+        out.append("See the guide: Certificates")
     out.append("出典：気象庁ホームページ")
-    return out
+    return [fitted(line) for line in out]
 
 
 def show(text_lines):
@@ -135,15 +142,23 @@ def show(text_lines):
         M5.Lcd.print(line + "\n")
 
 
-def last_issue():
-    """The agency's last issue (5, 11 or 17) before now, in Japan's time."""
-    now = time.localtime(time.time() + 9 * 3600)  # the board's clock keeps UTC
-    minutes = now[3] * 60 + now[4]
-    if minutes >= 17 * 60 + 10:
-        return 17
-    if minutes >= 11 * 60 + 10:
-        return 11
-    return 5 if minutes >= 5 * 60 + 10 else 17  # before 05:10, yesterday's 17
+def japan_today():
+    """Today in Japan's time, or None before the clock is set (the board keeps UTC)."""
+    now = time.time() + 9 * 3600
+    return time.localtime(now) if now > 1700000000 else None
+
+
+def join_wifi(wlan):
+    """Joins the Wi-Fi, waiting up to 20 s; says so on the screen when it cannot."""
+    if wlan.isconnected():
+        return True
+    wlan.connect(WIFI_NAME, WIFI_PASSWORD)
+    for _ in range(100):
+        if wlan.isconnected():
+            return True
+        time.sleep(0.2)
+    show([fitted("Wi-Fi: cannot join " + WIFI_NAME), "Check its name and password"])
+    return False
 
 
 def main():
@@ -151,22 +166,24 @@ def main():
     import ntptime
 
     M5.begin()
-    M5.Lcd.setFont(M5.Lcd.FONTS.EFontJA24)
+    M5.Lcd.setFont(M5.Lcd.FONTS.EFontJA16)
     wlan = network.WLAN(network.STA_IF)
     wlan.active(True)
-    wlan.connect(WIFI_NAME, WIFI_PASSWORD)
-    while not wlan.isconnected():
-        time.sleep(0.2)
-    ntptime.settime()
-    fetched = None
+    failures = 0
     while True:
-        if last_issue() != fetched:
-            fetched = last_issue()
-            try:
-                show(lines(fetch()))
-            except (parcelo.Error, OSError) as error:
-                show(["Error: {}".format(getattr(error, "kind", error))])
-        time.sleep(60)
+        pause = 1
+        if join_wifi(wlan):
+            if japan_today() is None:
+                try:
+                    ntptime.settime()
+                except OSError:
+                    pass  # tried again at the next fetch; the days are named by their dates
+            problem = fetch()
+            age = time.ticks_diff(time.ticks_ms(), state["fetched"]) // 60000
+            show(lines(state["forecast"], japan_today(), problem, age))
+            pause = 30 if problem is None else RETRY_MINUTES[min(failures, 4)]
+            failures = 0 if problem is None else failures + 1
+        time.sleep(pause * 60)
 
 
 if __name__ == "__main__":

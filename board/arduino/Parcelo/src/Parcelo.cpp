@@ -124,6 +124,20 @@ const char* Error::c_str() const {
       return "not the agency's forecast";
     case NoArea:
       return "no such area in the forecast";
+    case NotTrusted:
+      return "certificate not trusted";
+    case NoConnection:
+      return "cannot reach the server";
+    case HttpStatus:
+      return "the server answered";
+    case Moved:
+      return "moved to another address";
+    case Compressed:
+      return "compressed: cannot read";
+    case NotHttp:
+      return "not an HTTP answer";
+    case CutOff:
+      return "cut off";
   }
   return "unknown error";
 }

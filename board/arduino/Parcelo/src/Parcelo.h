@@ -21,13 +21,20 @@ class Error {
  public:
   enum Code : uint8_t {
     Ok,
-    NoFile,       // the folder or the file is not on the card
-    NotParcelo,   // the file is not as Parcelo writes it: empty, cut off, or of another shape
-    TooLong,      // a code or a name in the file does not fit kCodeSize or kNameSize
-    BadCode,      // the code asked for cannot name a file ("", too long, or with / \ *)
-    TimedOut,     // a stream read with a time limit gave no byte in time
-    NotForecast,  // the document is not the agency's forecast for an office
-    NoArea,       // the forecast does not list the area asked for
+    NoFile,        // the folder or the file is not on the card
+    NotParcelo,    // the file is not as Parcelo writes it: empty, cut off, or of another shape
+    TooLong,       // a code or a name in the file does not fit kCodeSize or kNameSize
+    BadCode,       // the code asked for cannot name a file ("", too long, or with / \ *)
+    TimedOut,      // a stream read with a time limit gave no byte in time
+    NotForecast,   // the document is not the agency's forecast for an office
+    NoArea,        // the forecast does not list the area asked for
+    NotTrusted,    // the server's certificate chains to no root the board was given
+    NoConnection,  // no connection to the server: no network, no such host, refused
+    HttpStatus,    // the server answered with a status other than 200 or 304
+    Moved,         // the server answered with a redirect
+    Compressed,    // the body is compressed (gzip, br ...), which the board does not read
+    NotHttp,       // what the server sent is not an HTTP answer
+    CutOff,        // the answer stopped before its end
   };
   Error(Code code = Ok) : code_(code) {}
   explicit operator bool() const { return code_ != Ok; }

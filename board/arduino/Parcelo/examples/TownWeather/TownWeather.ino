@@ -1,176 +1,197 @@
 // The weather of one town on an M5Stack: today and tomorrow (weather, chance of rain,
 // temperatures) and the week, from the agency's forecast, fetched over HTTPS with its certificate
-// checked and read as it streams. It fetches again after the agency's issues at 05, 11 and 17 JST.
+// checked and read as it streams. It looks for a new forecast every 30 minutes (a request that
+// costs a few hundred bytes when nothing is new); after a failure it keeps the last forecast on
+// the screen and tries again after 1, 2, 5, 10, then every 30 minutes.
 // Needs M5Unified. Edit the four lines below: your Wi-Fi, and your town's office and area as the
 // ChooseYourTown example shows them (新宿区: office 130000, area 130010).
 #include <M5Unified.h>
+#include <ParceloCertificates.h>
 #include <ParceloForecast.h>
+#include <ParceloHttp.h>
 #include <WiFi.h>
 #include <WiFiClientSecure.h>
+#include <stdarg.h>
 
 const char kWifiName[] = "your-network";
 const char kWifiPassword[] = "your-password";
 const char kOffice[] = "130000";  // 東京都
 const char kArea[] = "130010";    // 東京地方
 
-// The roots the agency's site may chain to, from Debian's ca-certificates (check which one it
-// uses: openssl s_client -connect www.jma.go.jp:443 -showcerts). The earliest expires 2029-03-18.
-const char kRootCertificates[] PROGMEM =
-// GlobalSign Root CA - R3, valid until 2029-03-18
-"-----BEGIN CERTIFICATE-----\n"
-"MIIDXzCCAkegAwIBAgILBAAAAAABIVhTCKIwDQYJKoZIhvcNAQELBQAwTDEgMB4G\n"
-"A1UECxMXR2xvYmFsU2lnbiBSb290IENBIC0gUjMxEzARBgNVBAoTCkdsb2JhbFNp\n"
-"Z24xEzARBgNVBAMTCkdsb2JhbFNpZ24wHhcNMDkwMzE4MTAwMDAwWhcNMjkwMzE4\n"
-"MTAwMDAwWjBMMSAwHgYDVQQLExdHbG9iYWxTaWduIFJvb3QgQ0EgLSBSMzETMBEG\n"
-"A1UEChMKR2xvYmFsU2lnbjETMBEGA1UEAxMKR2xvYmFsU2lnbjCCASIwDQYJKoZI\n"
-"hvcNAQEBBQADggEPADCCAQoCggEBAMwldpB5BngiFvXAg7aEyiie/QV2EcWtiHL8\n"
-"RgJDx7KKnQRfJMsuS+FggkbhUqsMgUdwbN1k0ev1LKMPgj0MK66X17YUhhB5uzsT\n"
-"gHeMCOFJ0mpiLx9e+pZo34knlTifBtc+ycsmWQ1z3rDI6SYOgxXG71uL0gRgykmm\n"
-"KPZpO/bLyCiR5Z2KYVc3rHQU3HTgOu5yLy6c+9C7v/U9AOEGM+iCK65TpjoWc4zd\n"
-"QQ4gOsC0p6Hpsk+QLjJg6VfLuQSSaGjlOCZgdbKfd/+RFO+uIEn8rUAVSNECMWEZ\n"
-"XriX7613t2Saer9fwRPvm2L7DWzgVGkWqQPabumDk3F2xmmFghcCAwEAAaNCMEAw\n"
-"DgYDVR0PAQH/BAQDAgEGMA8GA1UdEwEB/wQFMAMBAf8wHQYDVR0OBBYEFI/wS3+o\n"
-"LkUkrk1Q+mOai97i3Ru8MA0GCSqGSIb3DQEBCwUAA4IBAQBLQNvAUKr+yAzv95ZU\n"
-"RUm7lgAJQayzE4aGKAczymvmdLm6AC2upArT9fHxD4q/c2dKg8dEe3jgr25sbwMp\n"
-"jjM5RcOO5LlXbKr8EpbsU8Yt5CRsuZRj+9xTaGdWPoO4zzUhw8lo/s7awlOqzJCK\n"
-"6fBdRoyV3XpYKBovHd7NADdBj+1EbddTKJd+82cEHhXXipa0095MJ6RMG3NzdvQX\n"
-"mcIfeg7jLQitChws/zyrVQ4PkX4268NXSb7hLi18YIvDQVETI53O9zJrlAGomecs\n"
-"Mx86OyXShkDOOyyGeMlhLxS67ttVb9+E7gUJTb0o2HLO02JQZR7rkpeDMdmztcpH\n"
-"WD9f\n"
-"-----END CERTIFICATE-----\n"
-// DigiCert Global Root G2, valid until 2038-01-15
-"-----BEGIN CERTIFICATE-----\n"
-"MIIDjjCCAnagAwIBAgIQAzrx5qcRqaC7KGSxHQn65TANBgkqhkiG9w0BAQsFADBh\n"
-"MQswCQYDVQQGEwJVUzEVMBMGA1UEChMMRGlnaUNlcnQgSW5jMRkwFwYDVQQLExB3\n"
-"d3cuZGlnaWNlcnQuY29tMSAwHgYDVQQDExdEaWdpQ2VydCBHbG9iYWwgUm9vdCBH\n"
-"MjAeFw0xMzA4MDExMjAwMDBaFw0zODAxMTUxMjAwMDBaMGExCzAJBgNVBAYTAlVT\n"
-"MRUwEwYDVQQKEwxEaWdpQ2VydCBJbmMxGTAXBgNVBAsTEHd3dy5kaWdpY2VydC5j\n"
-"b20xIDAeBgNVBAMTF0RpZ2lDZXJ0IEdsb2JhbCBSb290IEcyMIIBIjANBgkqhkiG\n"
-"9w0BAQEFAAOCAQ8AMIIBCgKCAQEAuzfNNNx7a8myaJCtSnX/RrohCgiN9RlUyfuI\n"
-"2/Ou8jqJkTx65qsGGmvPrC3oXgkkRLpimn7Wo6h+4FR1IAWsULecYxpsMNzaHxmx\n"
-"1x7e/dfgy5SDN67sH0NO3Xss0r0upS/kqbitOtSZpLYl6ZtrAGCSYP9PIUkY92eQ\n"
-"q2EGnI/yuum06ZIya7XzV+hdG82MHauVBJVJ8zUtluNJbd134/tJS7SsVQepj5Wz\n"
-"tCO7TG1F8PapspUwtP1MVYwnSlcUfIKdzXOS0xZKBgyMUNGPHgm+F6HmIcr9g+UQ\n"
-"vIOlCsRnKPZzFBQ9RnbDhxSJITRNrw9FDKZJobq7nMWxM4MphQIDAQABo0IwQDAP\n"
-"BgNVHRMBAf8EBTADAQH/MA4GA1UdDwEB/wQEAwIBhjAdBgNVHQ4EFgQUTiJUIBiV\n"
-"5uNu5g/6+rkS7QYXjzkwDQYJKoZIhvcNAQELBQADggEBAGBnKJRvDkhj6zHd6mcY\n"
-"1Yl9PMWLSn/pvtsrF9+wX3N3KjITOYFnQoQj8kVnNeyIv/iPsGEMNKSuIEyExtv4\n"
-"NeF22d+mQrvHRAiGfzZ0JFrabA0UWTW98kndth/Jsw1HKj2ZL7tcu7XUIOGZX1NG\n"
-"Fdtom/DzMNU+MeKNhJ7jitralj41E6Vf8PlwUHBHQRFXGU7Aj64GxJUTFy8bJZ91\n"
-"8rGOmaFvE7FBcf6IKshPECBV1/MUReXgRPTqh5Uykw7+U0b6LJ3/iyK5S9kJRaTe\n"
-"pLiaWN0bfVKfjllDiIGknibVb63dDcY3fe0Dkhvld1927jyNxF1WW6LZZm6zNTfl\n"
-"MrY=\n"
-"-----END CERTIFICATE-----\n"
-// Amazon Root CA 1, valid until 2038-01-17
-"-----BEGIN CERTIFICATE-----\n"
-"MIIDQTCCAimgAwIBAgITBmyfz5m/jAo54vB4ikPmljZbyjANBgkqhkiG9w0BAQsF\n"
-"ADA5MQswCQYDVQQGEwJVUzEPMA0GA1UEChMGQW1hem9uMRkwFwYDVQQDExBBbWF6\n"
-"b24gUm9vdCBDQSAxMB4XDTE1MDUyNjAwMDAwMFoXDTM4MDExNzAwMDAwMFowOTEL\n"
-"MAkGA1UEBhMCVVMxDzANBgNVBAoTBkFtYXpvbjEZMBcGA1UEAxMQQW1hem9uIFJv\n"
-"b3QgQ0EgMTCCASIwDQYJKoZIhvcNAQEBBQADggEPADCCAQoCggEBALJ4gHHKeNXj\n"
-"ca9HgFB0fW7Y14h29Jlo91ghYPl0hAEvrAIthtOgQ3pOsqTQNroBvo3bSMgHFzZM\n"
-"9O6II8c+6zf1tRn4SWiw3te5djgdYZ6k/oI2peVKVuRF4fn9tBb6dNqcmzU5L/qw\n"
-"IFAGbHrQgLKm+a/sRxmPUDgH3KKHOVj4utWp+UhnMJbulHheb4mjUcAwhmahRWa6\n"
-"VOujw5H5SNz/0egwLX0tdHA114gk957EWW67c4cX8jJGKLhD+rcdqsq08p8kDi1L\n"
-"93FcXmn/6pUCyziKrlA4b9v7LWIbxcceVOF34GfID5yHI9Y/QCB/IIDEgEw+OyQm\n"
-"jgSubJrIqg0CAwEAAaNCMEAwDwYDVR0TAQH/BAUwAwEB/zAOBgNVHQ8BAf8EBAMC\n"
-"AYYwHQYDVR0OBBYEFIQYzIU07LwMlJQuCFmcx7IQTgoIMA0GCSqGSIb3DQEBCwUA\n"
-"A4IBAQCY8jdaQZChGsV2USggNiMOruYou6r4lK5IpDB/G/wkjUu0yKGX9rbxenDI\n"
-"U5PMCCjjmCXPI6T53iHTfIUJrU6adTrCC2qJeHZERxhlbI1Bjjt/msv0tadQ1wUs\n"
-"N+gDS63pYaACbvXy8MWy7Vu33PqUXHeeE6V/Uq2V8viTO96LXFvKWlJbYK8U90vv\n"
-"o/ufQJVtMVT8QtPHRh8jrdkPSHCa2XV4cdFyQzR1bldZwgJcJmApzyMZFo6IQ6XU\n"
-"5MsI+yMRQ+hDKXJioaldXgjUkK642M4UwtBV8ob2xJNDd2ZhwLnoQdeXeGADbkpy\n"
-"rqXRfboQnoZsG4q5WTP468SQvvG5\n"
-"-----END CERTIFICATE-----\n"
-;
+const char kHost[] = "www.jma.go.jp";
+const unsigned long kMinute = 60UL * 1000;
+const unsigned long kRetryMinutes[] = {1, 2, 5, 10, 30};
+const int kScreenWidth = 320;  // M5Stack Basic, Core2 and CoreS3; 15 lines of 16 px
 
-parcelo::Forecast forecast;  // 2.8 KB, kept off the stack
-int fetchedAt = -1;          // the agency's issue (5, 11 or 17) last fetched, -1 before the first
+parcelo::Forecast forecast;  // 2.8 KB, kept off the stack: the one on the screen
+parcelo::Forecast fresh;     // the one being read, so that a failure leaves the other
+bool haveForecast = false;
+char lastModified[32] = "";  // of the forecast on the screen, for the next request
+unsigned long fetchedAt = 0;  // millis() of the last good answer
+unsigned long nextFetch = 0;
+uint8_t failures = 0;
 
-// Fetches the office's forecast and reads it into `forecast`; the text of what went wrong, or
-// nullptr.
+// Fetches the office's forecast into `forecast`, or learns that it has not changed; the text of
+// what went wrong, or nullptr.
 const char* fetch() {
   WiFiClientSecure client;
-  client.setCACert(kRootCertificates);
-  client.setTimeout(10000);
-  if (!client.connect("www.jma.go.jp", 443)) return "cannot reach www.jma.go.jp";
-  // HTTP/1.0: the body comes as it is, never in chunks, and the connection closes after it.
-  client.printf("GET /bosai/forecast/data/forecast/%s.json HTTP/1.0\r\n",
-                parcelo::forecastOffice(kOffice));
-  client.print("Host: www.jma.go.jp\r\nUser-Agent: Parcelo\r\n\r\n");
-  char line[128];
-  size_t length = client.readBytesUntil('\n', line, sizeof line - 1);
-  line[length] = '\0';
-  if (strstr(line, " 200 ") == nullptr) return "the agency's site did not answer 200";
-  while (client.readBytesUntil('\n', line, sizeof line) > 1) {
-  }  // the headers, up to the empty line
-  // The body as it comes, waiting up to 10 s for each byte.
-  parcelo::Error error = parcelo::readForecast(client, kArea, forecast, 10000);
-  client.stop();
-  return error ? error.c_str() : nullptr;
+  client.setCACert(parcelo::kAgencyRoots);
+  parcelo::HttpGet http(client);
+  parcelo::Error error = parcelo::connectSecurely(client, kHost);
+  char path[64];
+  snprintf(path, sizeof path, "/bosai/forecast/data/forecast/%s.json",
+           parcelo::forecastOffice(kOffice));
+  if (!error) error = http.request(kHost, path, haveForecast ? lastModified : "");
+  if (!error && http.status() == 200) error = parcelo::readForecast(http, kArea, fresh);
+  error = http.finish(error);
+  static char problem[40];
+  if (error) return strcpy(problem, http.text(error));
+  if (http.status() == 200) {
+    forecast = fresh;
+    haveForecast = true;
+    strncpy(lastModified, http.lastModified(), sizeof lastModified - 1);
+  }
+  fetchedAt = millis();
+  return nullptr;
 }
 
 // The agency leaves some values empty: "no value", shown as a dash.
 const char* shown(const char* value) { return value[0] != '\0' ? value : "-"; }
 
-void showDay(const char* name, uint8_t time, const char* low, const char* high) {
-  if (time >= forecast.timeCount) return;
-  parcelo::WeatherCodeText text;
-  parcelo::weatherCodeText(forecast.times[time].weatherCode, text);
-  M5.Display.printf("%s %s\n", name, text.japanese);
-  M5.Display.printf("  %s / %s ℃\n", shown(low), shown(high));
+// Prints a line, cut with "…" where it would be wider than the screen (ASCII 8 px, the rest
+// 16 px in lgfxJapanGothic_16).
+void line(const char* format, ...) {
+  char text[200];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  int width = 0;
+  for (size_t i = 0; text[i] != '\0'; i++) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c & 0xC0) == 0x80) continue;  // inside a character
+    width += c < 0x80 ? 8 : 16;
+    if (width > kScreenWidth - 16) {
+      strcpy(text + i, "…");
+      break;
+    }
+  }
+  M5.Display.println(text);
+}
+
+// "今日", "明日" or "MM-DD" for a date ("2024-01-11..."), by the board's clock.
+void dayName(const char* date, const struct tm* now, char (&out)[8]) {
+  for (int ahead = 0; now != nullptr && ahead < 2; ahead++) {
+    struct tm day = *now;
+    day.tm_mday += ahead;
+    day.tm_hour = 12;
+    mktime(&day);
+    char text[11];
+    strftime(text, sizeof text, "%Y-%m-%d", &day);
+    if (strncmp(date, text, 10) == 0) {
+      strcpy(out, ahead == 0 ? "今日" : "明日");
+      return;
+    }
+  }
+  snprintf(out, sizeof out, "%.5s", date + 5);
+}
+
+void drawForecast(const struct tm* now) {
+  char today[11] = "";
+  if (now != nullptr) strftime(today, sizeof today, "%Y-%m-%d", now);
+  line("%.16s %s", forecast.reportDatetime, forecast.stationName);
+  // The first two days that are not past: a 17 JST forecast seen after midnight starts a day on.
+  // The temperatures are the forecast's first day's highest, and its second day's.
+  const char* lows[] = {"", forecast.tomorrowMin, ""};
+  const char* highs[] = {forecast.todayMax, forecast.tomorrowMax, ""};
+  uint8_t days = 0;
+  for (uint8_t i = 0; i < forecast.timeCount && days < 2; i++) {
+    if (strncmp(forecast.times[i].time, today, 10) < 0) continue;
+    char name[8];
+    dayName(forecast.times[i].time, now, name);
+    parcelo::WeatherCodeText text;
+    parcelo::weatherCodeText(forecast.times[i].weatherCode, text);
+    line("%s %s", name, text.japanese);
+    line("  %s / %s ℃", shown(lows[i]), shown(highs[i]));
+    days++;
+  }
+  char pops[48] = "";
+  for (uint8_t i = 0; i < forecast.popCount; i++) {
+    if (strncmp(forecast.pops[i].time, today, 10) < 0) continue;
+    snprintf(pops + strlen(pops), sizeof pops - strlen(pops), " %s", shown(forecast.pops[i].pop));
+  }
+  line("降水%s%%", pops);
+  for (uint8_t i = 0; i < forecast.dayCount && forecast.weekArea[0] != '\0'; i++) {
+    const parcelo::ForecastDay& day = forecast.days[i];
+    if (strncmp(day.date, today, 10) < 0) continue;
+    parcelo::WeatherCodeText text;
+    parcelo::weatherCodeText(day.weatherCode, text);
+    line("%.5s %s %s%% %s/%s", day.date + 5, text.japanese, shown(day.pop), shown(day.min),
+         shown(day.max));
+  }
 }
 
 void draw(const char* problem) {
   M5.Display.clear();
   M5.Display.setCursor(0, 0);
+  struct tm now;
+  bool clock = getLocalTime(&now, 0);
+  if (haveForecast) drawForecast(clock ? &now : nullptr);
   if (problem != nullptr) {
-    M5.Display.printf("Error: %s\n", problem);
-    return;
-  }
-  M5.Display.printf("%.16s %s\n", forecast.reportDatetime, forecast.stationName);
-  showDay("今日", 0, "", forecast.todayMax);  // the agency gives no lowest for today
-  showDay("明日", 1, forecast.tomorrowMin, forecast.tomorrowMax);
-  M5.Display.print("降水確率");
-  for (uint8_t i = 0; i < forecast.popCount; i++) M5.Display.printf(" %s", forecast.pops[i].pop);
-  M5.Display.println("%");
-  for (uint8_t i = 0; i < forecast.dayCount && forecast.weekArea[0] != '\0'; i++) {
-    const parcelo::ForecastDay& day = forecast.days[i];
-    parcelo::WeatherCodeText text;
-    parcelo::weatherCodeText(day.weatherCode, text);
-    M5.Display.printf("%.5s %s %s%% %s/%s\n", day.date + 5, text.japanese, shown(day.pop),
-                      shown(day.min), shown(day.max));
+    if (haveForecast) {
+      line("! %s, %lu分前の予報", problem, (millis() - fetchedAt) / kMinute);
+    } else {
+      line("Error: %s", problem);
+      line("Retry in %lu min", nextFetch == 0 ? 0 : (nextFetch - millis() + kMinute / 2) / kMinute);
+    }
+    if (strcmp(problem, parcelo::Error(parcelo::Error::NotTrusted).c_str()) == 0) {
+      line("See the guide: Certificates");
+    }
   }
   M5.Display.println("出典：気象庁ホームページ");
 }
 
-// The agency's last issue (5, 11 or 17) before now, in Japan's time; -1 before the clock is set.
-int lastIssue() {
+// Joins the Wi-Fi, waiting up to 20 s; says so on the screen when it cannot.
+bool joinWifi() {
+  if (WiFi.status() == WL_CONNECTED) return true;
+  WiFi.begin(kWifiName, kWifiPassword);
+  for (unsigned long start = millis(); millis() - start < 20000; delay(200)) {
+    if (WiFi.status() == WL_CONNECTED) return true;
+  }
+  M5.Display.clear();
+  M5.Display.setCursor(0, 0);
+  line("Wi-Fi: cannot join %s", kWifiName);
+  line("Check its name and password");
+  return false;
+}
+
+void fetchAndDraw() {
+  if (!joinWifi()) {
+    nextFetch = millis() + kMinute;
+    return;
+  }
   struct tm now;
-  if (!getLocalTime(&now, 0)) return -1;
-  // A few minutes after the hour, when the new forecast is there.
-  int minutes = now.tm_hour * 60 + now.tm_min;
-  if (minutes >= 17 * 60 + 10) return 17;
-  if (minutes >= 11 * 60 + 10) return 11;
-  return minutes >= 5 * 60 + 10 ? 5 : 17;  // before 05:10, yesterday's 17
+  if (!getLocalTime(&now, 0)) configTime(9 * 3600, 0, "ntp.nict.jp", "pool.ntp.org");  // JST
+  const char* problem = fetch();
+  if (problem == nullptr) {
+    failures = 0;
+    nextFetch = millis() + 30 * kMinute;
+  } else {
+    nextFetch = millis() + kRetryMinutes[failures < 4 ? failures : 4] * kMinute;
+    if (failures < 4) failures++;
+  }
+  draw(problem);
 }
 
 void setup() {
   M5.begin();
   M5.Display.setFont(&fonts::lgfxJapanGothic_16);
   M5.Display.println("Wi-Fi...");
-  WiFi.begin(kWifiName, kWifiPassword);
-  while (WiFi.status() != WL_CONNECTED) delay(200);
   configTime(9 * 3600, 0, "ntp.nict.jp", "pool.ntp.org");  // Japan's time, JST
-  fetchedAt = lastIssue();
-  draw(fetch());
+  fetchAndDraw();
 }
 
 void loop() {
-  int issue = lastIssue();
-  if (issue != fetchedAt) {
-    fetchedAt = issue;
-    draw(fetch());
-  }
-  delay(60 * 1000);
+  if (static_cast<long>(millis() - nextFetch) >= 0) fetchAndDraw();
+  delay(1000);
 }

@@ -1,0 +1,169 @@
+"""The local HTTPS server of the board's checks, and the table of its answers (http_rows.json).
+
+  https_server.py arduino WORK FORECAST SKETCH CARD EXPECTED
+      makes a throwaway CA in WORK (root, intermediate and leaf for www.jma.go.jp, as the agency
+      serves its chain, and a stranger root with a chain of its own), serves each row on
+      127.0.0.1 and runs SKETCH (the TownWeather example, built on this machine) against it:
+      its screen must show what the row says (EXPECTED for the forecast).
+  https_server.py events FORECAST OUT
+      writes each row as the bytes the server sends, with the pauses before them and how the
+      connection ends, for the MicroPython check, which replays them under the program.
+
+The board's deadline for a whole fetch is 60 s; the Arduino check runs the sketch's clock 20
+times as fast (PARCELO_CLOCK_SCALE) and the MicroPython check gives the program 3 s, so the
+pauses below are in the board's time divided by 20.
+"""
+import base64
+import gzip
+import json
+import os
+import socket
+import ssl
+import subprocess
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+HOST = "www.jma.go.jp"
+
+
+def events(row, forecast):
+    """(pauses and bytes, how the connection ends) that the server sends for `row`."""
+    body = row["body"].encode() if "body" in row else forecast
+    headers = list(row.get("headers", [])) + ["Content-Type: application/json"]
+    if row.get("gzip"):
+        body = gzip.compress(body, mtime=0)
+        headers.append("Content-Encoding: gzip")
+    if "pad" in row:  # the whole line, CR LF included
+        headers.append("X-Padding: " + "x" * (row["pad"] - len("X-Padding: ") - 2))
+    whole = len(body)
+    if row.get("chunked"):
+        headers.append("Transfer-Encoding: chunked")
+        pieces = [body[i:i + 1000] for i in range(0, len(body), 1000)]
+        body = b"".join(b"%x%s\r\n%s\r\n" % (len(p), b";x=y" if i == 1 else b"", p)
+                        for i, p in enumerate(pieces)) + b"0\r\n\r\n"
+    elif row.get("length", True):
+        headers.append("Content-Length: %d" % whole)
+    end = "\n" if row.get("lf") else "\r\n"
+    head = (row.get("status", "HTTP/1.1 200 OK") + end + end.join(headers) + end + end).encode()
+    if "cut" in row:
+        body = body[:int(len(body) * row["cut"])]
+    count = row.get("pieces", 1)
+    size = max(1, -(-len(body) // count))
+    sent = [[row.get("first", 0), head + body[:size]]]
+    sent += [[row.get("gap", 0), body[i:i + size]] for i in range(size, len(body), size)]
+    return sent, row.get("close", "notify")
+
+
+def make_chains(work):
+    """Certificates in WORK: the chain for the rows, and one to a root no board knows."""
+    def openssl(*args):
+        subprocess.run(["openssl", *args], cwd=work, check=True, capture_output=True)
+
+    with open(os.path.join(work, "ca.ext"), "w") as file:
+        file.write("[ca]\nbasicConstraints=critical,CA:TRUE\nkeyUsage=critical,keyCertSign,cRLSign\n"
+                   "[leaf]\nsubjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\n" % HOST)
+    for root in ("root", "stranger"):
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30", "-subj",
+                "/CN=Parcelo test %s" % root, "-keyout", root + ".key", "-out", root + ".pem",
+                "-addext", "basicConstraints=critical,CA:TRUE",
+                "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+        parent = root
+        for name, subject, section in ((root + "-inter", "/CN=Parcelo test intermediate", "ca"),
+                                       (root + "-leaf", "/CN=" + HOST, "leaf")):
+            openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", subject,
+                    "-keyout", name + ".key", "-out", name + ".csr")
+            openssl("x509", "-req", "-in", name + ".csr", "-CA", parent + ".pem", "-CAkey",
+                    parent + ".key", "-CAcreateserial", "-days", "30", "-out", name + ".pem",
+                    "-extfile", "ca.ext", "-extensions", section)
+            parent = name
+        with open(os.path.join(work, root + "-chain.pem"), "w") as chain:
+            for part in (root + "-leaf.pem", root + "-inter.pem"):
+                with open(os.path.join(work, part)) as file:
+                    chain.write(file.read())
+
+
+class Server:
+    """Serves the current row to each connection, on 127.0.0.1."""
+
+    def __init__(self, work, forecast):
+        self.forecast, self.row, self.contexts = forecast, {}, {}
+        for root in ("root", "stranger"):
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(os.path.join(work, root + "-chain.pem"),
+                                    os.path.join(work, root + "-leaf.key"))
+            self.contexts[root] = context
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        threading.Thread(target=self.accept, daemon=True).start()
+
+    def accept(self):
+        while True:
+            conn, _ = self.listener.accept()
+            threading.Thread(target=self.answer, args=(conn, self.row), daemon=True).start()
+
+    def answer(self, conn, row):
+        try:
+            tls = self.contexts[row.get("root", "root")].wrap_socket(conn, server_side=True)
+            request = b""
+            while b"\r\n\r\n" not in request:
+                request += tls.recv(4096) or b"\r\n\r\n"
+            sent, close = events(row, self.forecast)
+            for pause, data in sent:
+                time.sleep(pause)
+                tls.sendall(data)
+            if close == "hang":
+                time.sleep(4)
+            if close == "notify":
+                tls = tls.unwrap()
+            tls.close()  # without unwrap(), no close_notify: an abrupt close
+        except (OSError, ssl.SSLError):
+            conn.close()
+
+
+def arduino(work, forecast_path, sketch, card, expected_path):
+    os.makedirs(work, exist_ok=True)
+    make_chains(work)
+    with open(forecast_path, "rb") as file:
+        server = Server(work, file.read())
+    with open(expected_path, encoding="utf-8") as file:
+        expected = file.read()
+    env = dict(os.environ, PARCELO_HTTPS_PORT=str(server.port), PARCELO_CLOCK_SCALE="20",
+               PARCELO_TEST_ROOT=os.path.join(work, "root.pem"), PARCELO_NOW="2024-01-11T11:20")
+    failures = 0
+    with open(os.path.join(HERE, "http_rows.json"), encoding="utf-8") as file:
+        rows = json.load(file)
+    for row in rows:
+        server.row = row
+        started = time.monotonic()
+        screen = subprocess.run([sketch, card], env=env, capture_output=True, timeout=60).stdout
+        screen = screen.decode("utf-8", "replace").replace("\r", "").split("--- request")[0]
+        seconds = (time.monotonic() - started) * 20
+        want = row.get("screen", "forecast")
+        ok = screen == expected if want == "forecast" else screen.split("\n")[0] == want
+        ok = ok and seconds < 62  # within the deadline, in the board's time
+        if not ok:
+            failures += 1
+            print("FAILED: %s (after %.0f s): the screen shows\n%s" % (row["what"], seconds, screen))
+    print("https: %d rows, %d failed" % (len(rows), failures))
+    return 1 if failures else 0
+
+
+def main():
+    if sys.argv[1] == "events":
+        with open(sys.argv[2], "rb") as file:
+            forecast = file.read()
+        with open(os.path.join(HERE, "http_rows.json"), encoding="utf-8") as file:
+            rows = json.load(file)
+        out = [{"row": row, "sent": [[p, base64.b64encode(d).decode()] for p, d in sent],
+                "close": close}
+               for row in rows for sent, close in [events(row, forecast)]]
+        with open(sys.argv[3], "w", encoding="utf-8") as file:
+            json.dump(out, file)
+        return 0
+    return arduino(*sys.argv[2:7])
+
+
+if __name__ == "__main__":
+    sys.exit(main())
