@@ -1,7 +1,8 @@
 # Choose your town with the three buttons and see which forecast is yours (UIFlow 2).
 # A and C step through the list on the screen, B chooses: a regional centre, one of its
 # offices, then a municipality. The screen then shows the municipality's primary-subdivision
-# code, the agency's forecast address for the office, and which of its areas to show.
+# code, the agency's forecast address for the office, and which of its areas to show, and the
+# town is saved as town.json beside Parcelo's files, where town_weather.py reads it.
 # parcelo.py lies beside this file; Parcelo's files in /sd/parcelo on the microSD card.
 import time
 
@@ -23,10 +24,19 @@ def choices(path):
 
 def forecast(office, town):
     cityname, areaname, code = town
+    # 十勝 and 奄美 are published in another office's document. The office files do not carry
+    # the municipality's own code, so "city" stays "" (the page's town file has it).
+    chosen = {"office": office, "forecastOffice": parcelo.forecast_office(office), "area": code,
+              "areaname": areaname, "cityname": cityname, "city": ""}
+    try:
+        parcelo.save_town(chosen)
+        saved = "Saved: town.json"
+    except OSError:
+        saved = "Not saved: the card is read-only?"
     # The forecast lists its areas by code: show the one whose area.code is the town's code,
     # wherever it stands in timeSeries[].areas[].
-    return [cityname, areaname + " " + code, FORECAST.format(office),
-            'area.code == "{}"'.format(code), "出典：気象庁ホームページ"]
+    return [cityname, areaname + " " + code, FORECAST.format(chosen["forecastOffice"]),
+            'area.code == "{}"'.format(code), saved, "出典：気象庁ホームページ"]
 
 
 def show(lines):
@@ -51,7 +61,7 @@ def screen(path, index):
 
 def main():
     M5.begin()
-    M5.Lcd.setFont(M5.Lcd.FONTS.EFontJA24)
+    M5.Lcd.setFont(M5.Lcd.FONTS.EFontJA16)
     path, index = [], 0
     lines, items = screen(path, index)
     show(lines)

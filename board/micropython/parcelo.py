@@ -71,6 +71,49 @@ def area_code(office, cityname, folder=FOLDER):
     return ""
 
 
+def forecast_office(office):
+    """The office whose document carries `office`'s forecast: the agency publishes 十勝 (014030)
+    in 釧路・根室's (014100) and 奄美 (460040) in 鹿児島's (460100)."""
+    return {"014030": "014100", "460040": "460100"}.get(office, office)
+
+
+@_answers
+def town(folder=FOLDER):
+    """The town the owner chose, from town.json (Parcelo's page and choose_your_town.py save
+    it): a dict with "office", "forecastOffice" (the office whose forecast document carries
+    it), "area" (its primary subdivision), "areaname", "cityname" and "city" (its key in the
+    agency's class20s, "" where unknown). A missing forecastOffice is the office's own."""
+    record = _load(folder, "town", dict)
+    out = {key: _code(_member(record, key)) for key in ("office", "area")}
+    out.update({key: _name(_member(record, key)) for key in ("areaname", "cityname")})
+    out["forecastOffice"] = _code(record.get("forecastOffice", out["office"]))
+    out["city"] = _code(record.get("city", ""))
+    for key in ("office", "area", "forecastOffice"):
+        try:
+            _check_code(out[key])
+        except Error:
+            raise Error(NOT_PARCELO)
+    return out
+
+
+def save_town(town, folder=FOLDER):
+    """Writes `town` (a dict as town() gives) as town.json, as the page writes it: keys in order,
+    four spaces of indent. Raises OSError where the card takes no file."""
+    keys = ("area", "areaname", "city", "cityname", "forecastOffice", "office")
+    text = "{\n" + ",\n".join("    {}: {}".format(_json_string(key), _json_string(town.get(key, "")))
+                              for key in keys) + "\n}"
+    with open(folder + "/town.json", "w") as file:
+        file.write(text)
+
+
+def _json_string(text):
+    # Quotes, backslashes and control characters escaped, as JSON.stringify escapes them.
+    short = {'"': '\\"', "\\": "\\\\", "\b": "\\b", "\f": "\\f", "\n": "\\n", "\r": "\\r",
+             "\t": "\\t"}
+    return '"' + "".join(short.get(c) or (c if ord(c) >= 0x20 else "\\u%04x" % ord(c))
+                         for c in text) + '"'
+
+
 def _check_code(code):
     if not isinstance(code, str) or not code or len(code.encode()) >= CODE_SIZE:
         raise Error(BAD_CODE)

@@ -531,10 +531,7 @@ class ForecastReader:
             raise parcelo.Error(NOT_FORECAST)
 
 
-def forecast_office(office):
-    """The office whose document carries `office`'s forecast: the agency publishes 十勝 (014030)
-    in 釧路・根室's (014100) and 奄美 (460040) in 鹿児島's (460100)."""
-    return {"014030": "014100", "460040": "460100"}.get(office, office)
+forecast_office = parcelo.forecast_office
 
 
 def weather_code_text(code):

@@ -4,8 +4,8 @@
 # costs a few hundred bytes when nothing is new); after a failure it keeps the last forecast on
 # the screen and tries again after 1, 2, 5, 10, then every 30 minutes. parcelo.py,
 # parcelo_forecast.py, parcelo_http.py, parcelo_certificates.py and parcelo_tables.py lie beside
-# this file. Edit the four lines below: your Wi-Fi, and your town's office and area as
-# choose_your_town.py shows them.
+# this file. The town is the one saved in town.json beside Parcelo's files, by Parcelo's page or
+# choose_your_town.py. Edit the two lines below: your Wi-Fi.
 import time
 
 import M5
@@ -16,8 +16,6 @@ import parcelo_http
 
 WIFI_NAME = "your-network"
 WIFI_PASSWORD = "your-password"
-OFFICE = "130000"  # 東京都
-AREA = "130010"  # 東京地方
 
 HOST = "www.jma.go.jp"
 DEADLINE_MS = parcelo_http.DEADLINE_MS  # for a whole fetch
@@ -26,10 +24,11 @@ SCREEN_WIDTH = 320  # M5Stack Basic, Core2 and CoreS3; 15 lines of 16 px
 
 # What is on the screen: the last good forecast, when it came, and its Last-Modified.
 state = {"forecast": None, "fetched": 0, "last_modified": ""}
+town = None  # parcelo.town(): the town chosen
 
 
 def fetch():
-    """Fetches the office's forecast for AREA into `state`, or learns that it has not changed;
+    """Fetches the forecast of the town's area into `state`, or learns that it has not changed;
     the text of what went wrong, or None."""
     import binascii
     import socket
@@ -54,12 +53,11 @@ def fetch():
             # mbedTLS's "certificate verification failed" (-0x2700), as OSError or ValueError
             trusted = isinstance(error, OSError) and error.args[0] != -0x2700
             raise parcelo.Error(parcelo_http.NO_CONNECTION if trusted else parcelo_http.NOT_TRUSTED)
-        path = "/bosai/forecast/data/forecast/{}.json".format(
-            parcelo_forecast.forecast_office(OFFICE))
+        path = "/bosai/forecast/data/forecast/{}.json".format(town["forecastOffice"])
         response = parcelo_http.get(stream, HOST, path, state["last_modified"]
                                     if state["forecast"] else "", DEADLINE_MS, started)
         if response.status == 200:
-            state["forecast"] = parcelo_forecast.read_forecast(response, AREA)
+            state["forecast"] = parcelo_forecast.read_forecast(response, town["area"])
             state["last_modified"] = response.last_modified
         state["fetched"] = time.ticks_ms()
         return None
@@ -117,8 +115,9 @@ def lines(forecast, today=None, problem=None, age_minutes=0):
             out += ["{} {}".format(day_name(time_["time"], today), text),
                     "  {} / {} ℃".format(shown(low), shown(high))]
             shown_days += 1
-        out.append("降水" + "".join(" " + shown(pop["pop"]) for pop in forecast["pops"]
-                                      if pop["time"][:10] >= day) + "%")
+        pops = "".join(" " + shown(pop["pop"]) for pop in forecast["pops"] if pop["time"][:10] >= day)
+        if pops:
+            out.append("降水" + pops + "%")
         for week_day in forecast["week"]["days"]:
             if week_day["date"][:10] < day:
                 continue
@@ -165,8 +164,15 @@ def main():
     import network
     import ntptime
 
+    global town
     M5.begin()
     M5.Lcd.setFont(M5.Lcd.FONTS.EFontJA16)
+    try:
+        town = parcelo.town()
+    except parcelo.Error as error:
+        show(["Town: " + error.kind, "Save your town from Parcelo's page", "or choose_your_town.py",
+              "into town.json beside Parcelo's files"])
+        return
     wlan = network.WLAN(network.STA_IF)
     wlan.active(True)
     failures = 0

@@ -14,6 +14,7 @@ class _Button:
 
 class _Lcd:
     class FONTS:
+        EFontJA16 = "EFontJA16"
         EFontJA24 = "EFontJA24"
 
     def __init__(self):

@@ -162,7 +162,7 @@ cards.forEach((card, row) => {
 try:
     answer = parcelo.${call}(${argumentList.join(", ")})
     print("ok")
-    print(answer if isinstance(answer, str) else "")
+    print(answer if isinstance(answer, str) else answer["forecastOffice"] if isinstance(answer, dict) else "")
 except parcelo.Error as error:
     print(error.kind)
 `).trim().split("\n");
@@ -289,26 +289,34 @@ console.log(`read_forecast: ${documents.length} documents, ${areas} areas; the m
 expect(most.bytes > 0 && most.bytes <= forecastBound,
        `read_forecast holds at most ${forecastBound} bytes`);
 
-// The example with the buttons pressed: the second centre, its second office, its first town.
-const centre = Object.values(centres)[1];
-const office = centre.children[1 % centre.children.length].code;
-const town = towns[office][0];
+// The example with the buttons pressed: 十勝 (published in 釧路・根室's document), its first town;
+// the town file it saves, as the page writes it.
+const tokachi = Object.values(centres).findIndex((c) => c.children.some((o) => o.code === "014030"));
+const tokachiAt = Object.values(centres)[tokachi].children.findIndex((o) => o.code === "014030");
+const town = towns["014030"][0];
 const screen = python(`
 import M5, choose_your_town
-M5.presses = "CBCBB"
+M5.presses = "${"C".repeat(tokachi)}B${"C".repeat(tokachiAt)}BB"
 try:
     choose_your_town.main()
 except M5.Done:
     pass
 print(M5.Lcd.text)
+with open("/sd/parcelo/town.json") as file:
+    print(file.read())
 `);
 expect(screen.startsWith(`${town.cityname}\n${town.areaname} ${town.code}\n` +
-                         `https://www.jma.go.jp/bosai/forecast/data/forecast/${office}.json\n` +
-                         `area.code == "${town.code}"\n`), "the example shows its town, not:\n" + screen);
+                         "https://www.jma.go.jp/bosai/forecast/data/forecast/014100.json\n" +
+                         `area.code == "${town.code}"\nSaved: town.json\n`),
+       "the example shows 十勝's town, not:\n" + screen);
+const savedTown = { area: town.code, areaname: town.areaname, city: "", cityname: town.cityname,
+                    forecastOffice: "014100", office: "014030" };
+expect(screen.includes("\n" + JSON.stringify(savedTown, null, 4) + "\n"),
+       "the example saves the town as the page does:\n" + screen);
 
 // The weather program's fetch on every row of the HTTPS table, the bytes replayed as the local
 // server sends them (https_server.py), with a deadline of 3 s for the board's 60; its screen as
-// the Arduino sketch's. Then the same forecast seen after midnight.
+// the Arduino sketch's. Then the same forecast at other times of the board's clock.
 const rows = path.join(work, "https-events.json");
 execFileSync("python3", [path.join(here, "https_server.py"), "events",
                          path.join(data, "forecast/130000-2024011111.json"), rows]);
@@ -318,8 +326,11 @@ const sameScreen = fs.readFileSync(path.join(here, "town_weather.txt"), "utf8");
 const screens = JSON.parse(python(`
 import json, sys, time, tls_replay
 sys.modules["socket"] = sys.modules["ssl"] = tls_replay
-import town_weather
+import parcelo, town_weather
 town_weather.DEADLINE_MS = 3000
+with open("/sd/parcelo/town.json", "w") as file:
+    file.write(${JSON.stringify(fs.readFileSync(path.join(here, "town.json"), "utf8"))})
+town_weather.town = parcelo.town()
 with open("/https-events.json") as file:
     rows = json.load(file)
 screens, good = [], None
@@ -331,17 +342,22 @@ for row in rows:
     good = good or town_weather.state["forecast"]
     lines = town_weather.lines(town_weather.state["forecast"], (2024, 1, 11, 11, 20, 0, 3, 11), problem)
     screens.append([row["row"]["what"], "\\n".join(lines) + "\\n", time.ticks_diff(time.ticks_ms(), started)])
-midnight = town_weather.lines(good, (2024, 1, 12, 0, 30, 0, 4, 12))
-print(json.dumps({"rows": screens, "midnight": "\\n".join(midnight), "sent": tls_replay.sent.decode()}))
+clocks = []
+for now in ${JSON.stringify(JSON.parse(fs.readFileSync(path.join(here, "http_rows.json"), "utf8")).clocks.map((c) => c.now))}:
+    day = tuple(int(now[i:i + n]) for i, n in ((0, 4), (5, 2), (8, 2), (11, 2), (14, 2)))
+    clocks.append(town_weather.lines(good, day + (0, 0, 0)))
+print(json.dumps({"rows": screens, "clocks": clocks, "sent": tls_replay.sent.decode()}))
 `));
-const rowTable = JSON.parse(fs.readFileSync(path.join(here, "http_rows.json"), "utf8"));
+const { rows: rowTable, clocks } = JSON.parse(fs.readFileSync(path.join(here, "http_rows.json"), "utf8"));
 screens.rows.forEach(([what, screen, ms], i) => {
   const want = rowTable[i].screen ?? "forecast";
   const ok = want === "forecast" ? screen === sameScreen : screen.split("\n")[0] === want;
   expect(ok && ms < 3100, `town_weather.py, ${what} (after ${ms} ms), shows:\n${screen}`);
 });
-expect(screens.midnight.split("\n").slice(1, 5).join("|") === "今日 晴|  1 / 13 ℃|明日 晴時々曇|  - / - ℃",
-       "after midnight, today is the 12th:\n" + screens.midnight);
+clocks.forEach(({ now, days }, i) => {
+  const shown = screens.clocks[i].slice(1, days.split("|").length + 1).join("|");
+  expect(shown === days, `at ${now} the screen shows:\n` + screens.clocks[i].join("\n"));
+});
 expect(screens.sent.startsWith("GET /bosai/forecast/data/forecast/130000.json HTTP/1.1\r\n"),
        "the request: " + screens.sent);
 

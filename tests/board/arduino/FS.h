@@ -20,7 +20,7 @@ class File : public Stream {
   int read() override;
   int peek() override;
   size_t read(uint8_t* buffer, size_t size);
-  size_t write(uint8_t) override { return 0; }
+  size_t write(uint8_t c) override;
   bool isDirectory() const;
   void close();
 

@@ -57,6 +57,11 @@ size_t File::read(uint8_t* buffer, size_t size) {
   return fread(buffer, 1, size, impl_->file());
 }
 
+size_t File::write(uint8_t c) {
+  if (!impl_ || impl_->file() == nullptr) return 0;
+  return putc(c, impl_->file()) == EOF ? 0 : 1;
+}
+
 bool File::isDirectory() const { return impl_ && impl_->directory(); }
 
 void File::close() {
@@ -64,9 +69,13 @@ void File::close() {
   impl_.reset();
 }
 
-File FS::open(const char* path, const char*, bool) {
+File FS::open(const char* path, const char* mode, bool) {
   Paused paused;
   std::string host = root_ + path;
+  bool writing = mode[0] == 'w';
+  FILE* written = writing ? fopen(host.c_str(), "wb") : nullptr;
+  if (writing)
+    return written == nullptr ? File() : File(std::make_shared<FileImpl>(written, false));
   struct stat status;
   if (stat(host.c_str(), &status) != 0) return File();
   bool directory = S_ISDIR(status.st_mode);

@@ -19,11 +19,12 @@ struct Member {
   size_t size;
 };
 
-// Reads the object that comes next into `members`, all of which it must hold as strings; other
-// members are skipped. False on any error, or when a member is missing.
-bool readMembers(JsonReader& json, const Member* members, uint8_t count) {
+// Reads the object that comes next into `members`, which it must hold as strings where it holds
+// them; other members are skipped. Bit i of `found` tells whether member i was there. False on
+// any error.
+bool readObject(JsonReader& json, const Member* members, uint8_t count, uint8_t& found) {
+  found = 0;
   if (!json.beginObject()) return false;
-  uint8_t found = 0;
   char key[kKeySize];
   while (json.nextKey(key, sizeof key)) {
     uint8_t i = 0;
@@ -34,7 +35,52 @@ bool readMembers(JsonReader& json, const Member* members, uint8_t count) {
       found |= static_cast<uint8_t>(1 << i);
     }
   }
-  return !json.error() && found == (1 << count) - 1;
+  return !json.error();
+}
+
+// The same, where every member must be there.
+bool readMembers(JsonReader& json, const Member* members, uint8_t count) {
+  uint8_t found;
+  return readObject(json, members, count, found) && found == (1 << count) - 1;
+}
+
+// A Print that remembers whether every byte it was given was taken.
+class CheckedPrint {
+ public:
+  explicit CheckedPrint(Print& out) : out_(out), ok_(true) {}
+  void put(char c) { ok_ = out_.write(static_cast<uint8_t>(c)) == 1 && ok_; }
+  void put(const char* text) {
+    while (*text != '\0') put(*text++);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  Print& out_;
+  bool ok_;
+};
+
+// Writes `text` as a JSON string: quotes, backslashes and control characters escaped, as
+// JSON.stringify and Python's json escape them.
+void writeString(CheckedPrint& out, const char* text) {
+  static const char kEscaped[] = "\"\\\b\f\n\r\t";
+  static const char kLetters[] = "\"\\bfnrt";
+  static const char kHex[] = "0123456789abcdef";
+  out.put('"');
+  for (; *text != '\0'; text++) {
+    unsigned char c = static_cast<unsigned char>(*text);
+    const char* escaped = strchr(kEscaped, c);
+    if (escaped != nullptr) {
+      out.put('\\');
+      out.put(kLetters[escaped - kEscaped]);
+    } else if (c < 0x20) {
+      out.put("\\u00");
+      out.put(kHex[c >> 4]);
+      out.put(kHex[c & 15]);
+    } else {
+      out.put(static_cast<char>(c));
+    }
+  }
+  out.put('"');
 }
 
 bool readPlace(JsonReader& json, Place& place) {
@@ -218,7 +264,7 @@ Error Files::areaCode(const char* office, const char* cityname, char (&code)[kCo
   code[0] = '\0';
   if (cityname == nullptr) return Error::BadCode;
   AreaCodeFinder finder(cityname, code);
-  Request request = {Request::Municipalities, nullptr, nullptr, &finder};
+  Request request = {Request::Municipalities, nullptr, nullptr, &finder, nullptr};
   return read(office, request);
 }
 
@@ -235,8 +281,43 @@ Error Files::read(const char* name, const Request& request) {
   return open_(fs_, path, request);
 }
 
+Error readTown(Stream& townJson, Town& town, unsigned long timeoutMs) {
+  JsonReader json(townJson, timeoutMs);
+  const Member members[] = {{"office", town.office, sizeof town.office},
+                            {"area", town.area, sizeof town.area},
+                            {"areaname", town.areaname, sizeof town.areaname},
+                            {"cityname", town.cityname, sizeof town.cityname},
+                            {"forecastOffice", town.forecastOffice, sizeof town.forecastOffice},
+                            {"city", town.city, sizeof town.city}};
+  memset(&town, 0, sizeof town);
+  uint8_t found;
+  bool shaped = readObject(json, members, 6, found) && (found & 15) == 15 &&
+                validCode(town.office) && validCode(town.area);
+  if (town.forecastOffice[0] == '\0') strcpy(town.forecastOffice, town.office);
+  shaped = shaped && validCode(town.forecastOffice);
+  return outcome(json, shaped);
+}
+
+bool writeTown(Print& out, const Town& town) {
+  const char* const keys[] = {"area", "areaname", "city", "cityname", "forecastOffice", "office"};
+  const char* const values[] = {town.area,     town.areaname,       town.city,
+                                town.cityname, town.forecastOffice, town.office};
+  CheckedPrint checked(out);
+  checked.put('{');
+  for (uint8_t i = 0; i < 6; i++) {
+    checked.put(i == 0 ? "\n    " : ",\n    ");
+    writeString(checked, keys[i]);
+    checked.put(": ");
+    writeString(checked, values[i]);
+  }
+  checked.put("\n}");
+  return checked.ok();
+}
+
 Error Files::readOpen(Stream& file, const Request& request) {
   switch (request.kind) {
+    case Request::Town:
+      return readTown(file, *request.town);
     case Request::Centers:
       return readCenters(file, *request.places);
     case Request::Offices:

@@ -78,6 +78,17 @@ struct Municipality {
   char code[kCodeSize];
 };
 
+// The town the owner chose, as town.json beside Parcelo's files holds it: the page writes it
+// when a person saves their town's files, the ChooseYourTown example when the owner picks one.
+struct Town {
+  char office[kCodeSize];          // the town's forecast office: "014030" for 帯広市
+  char forecastOffice[kCodeSize];  // the office whose forecast document carries it: "014100"
+  char area[kCodeSize];            // its primary subdivision, the forecast's area: "014030"
+  char areaname[kNameSize];        // "十勝地方"
+  char cityname[kNameSize];        // "帯広市"
+  char city[kCodeSize];            // its key in the agency's class20s: "0120700"; "" if unknown
+};
+
 // Hears each item a call reads; returns false to hear no more. Files and the read* templates
 // below wrap any callable (a lambda) in one.
 template <typename Item>
@@ -108,6 +119,13 @@ Error readMunicipalities(Stream& officeJson, Visitor<Municipality>& visitor,
 Error readAreaCode(Stream& officeJson, const char* cityname, char (&code)[kCodeSize],
                    unsigned long timeoutMs = 0);
 
+// Reads town.json: NotParcelo where it lacks the office, the area or a name or holds a code that
+// cannot name a file; a missing forecastOffice is the office's own, a missing city "".
+Error readTown(Stream& townJson, Town& town, unsigned long timeoutMs = 0);
+// Writes `town` as town.json, as the page writes it: keys in order, four spaces of indent.
+// Returns false where `out` took fewer bytes than it was given.
+bool writeTown(Print& out, const Town& town);
+
 template <typename Item, typename Visit>
 class VisitorOf : public Visitor<Item> {
  public:
@@ -133,7 +151,7 @@ class Files {
   template <typename Visit>
   Error centers(Visit visit) {
     VisitorOf<Place, Visit> visitor(visit);
-    Request request = {Request::Centers, nullptr, &visitor, nullptr};
+    Request request = {Request::Centers, nullptr, &visitor, nullptr, nullptr};
     return read("centers", request);
   }
 
@@ -143,7 +161,7 @@ class Files {
   Error offices(const char* center, Visit visit) {
     if (!validCode(center)) return Error::BadCode;
     VisitorOf<Place, Visit> visitor(visit);
-    Request request = {Request::Offices, center, &visitor, nullptr};
+    Request request = {Request::Offices, center, &visitor, nullptr, nullptr};
     return read("centers", request);
   }
 
@@ -152,7 +170,7 @@ class Files {
   template <typename Visit>
   Error municipalities(const char* office, Visit visit) {
     VisitorOf<Municipality, Visit> visitor(visit);
-    Request request = {Request::Municipalities, nullptr, nullptr, &visitor};
+    Request request = {Request::Municipalities, nullptr, nullptr, &visitor, nullptr};
     return read(office, request);
   }
 
@@ -160,12 +178,19 @@ class Files {
   // <office>.json: the first such entry where a name repeats, "" where there is none.
   Error areaCode(const char* office, const char* cityname, char (&code)[kCodeSize]);
 
+  // Reads <folder>/town.json, the town the owner chose.
+  Error town(Town& town) {
+    Request request = {Request::Town, nullptr, nullptr, nullptr, &town};
+    return read("town", request);
+  }
+
  private:
   struct Request {
-    enum Kind : uint8_t { Centers, Offices, Municipalities } kind;
+    enum Kind : uint8_t { Centers, Offices, Municipalities, Town } kind;
     const char* center;
     Visitor<Place>* places;
     Visitor<Municipality>* towns;
+    parcelo::Town* town;
   };
   typedef Error (*Open)(void* fs, const char* path, const Request& request);
 

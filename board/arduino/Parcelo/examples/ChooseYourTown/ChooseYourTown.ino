@@ -1,10 +1,12 @@
 // Choose your town with the three buttons and see which forecast is yours.
 // A and C step through the list on the screen, B chooses: a regional centre, one of its
 // offices, then a municipality. The screen then shows the municipality's primary-subdivision
-// code, the agency's forecast address for the office, and which of its areas to show.
+// code, the agency's forecast address for the office, and which of its areas to show, and the
+// town is saved as /parcelo/town.json, where the TownWeather example reads it.
 // Needs M5Unified; Parcelo's files lie in /parcelo on the microSD card.
 #include <M5Unified.h>
 #include <Parcelo.h>
+#include <ParceloForecast.h>
 #include <SD.h>
 
 parcelo::Files files(SD);  // or files(LittleFS) after LittleFS.begin()
@@ -41,13 +43,32 @@ parcelo::Error readChosen() {
   return error;
 }
 
+// Saves the town chosen as /parcelo/town.json. The office files do not carry the
+// municipality's own code, so `city` stays "" (the page's town file has it).
+bool saveTown() {
+  parcelo::Town chosenTown = parcelo::Town();
+  strcpy(chosenTown.office, office.code);
+  strcpy(chosenTown.forecastOffice, parcelo::forecastOffice(office.code));
+  strcpy(chosenTown.area, town.code);
+  strcpy(chosenTown.areaname, town.areaname);
+  strcpy(chosenTown.cityname, town.cityname);
+  File file = SD.open("/parcelo/town.json", "w");
+  if (!file) return false;
+  bool written = parcelo::writeTown(file, chosenTown);
+  file.close();
+  return written;
+}
+
 void showForecast() {
   M5.Display.println(town.cityname);
   M5.Display.printf("%s %s\n", town.areaname, town.code);
-  M5.Display.printf("https://www.jma.go.jp/bosai/forecast/data/forecast/%s.json\n", office.code);
+  // 十勝 and 奄美 are published in another office's document.
+  M5.Display.printf("https://www.jma.go.jp/bosai/forecast/data/forecast/%s.json\n",
+                    parcelo::forecastOffice(office.code));
   // The forecast lists its areas by code: show the one whose area.code is the town's code,
   // wherever it stands in timeSeries[].areas[].
   M5.Display.printf("area.code == \"%s\"\n", town.code);
+  M5.Display.println(saveTown() ? "Saved: /parcelo/town.json" : "Not saved: the card is read-only?");
   M5.Display.println("出典：気象庁ホームページ");
 }
 

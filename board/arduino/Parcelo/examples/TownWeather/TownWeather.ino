@@ -3,26 +3,27 @@
 // checked and read as it streams. It looks for a new forecast every 30 minutes (a request that
 // costs a few hundred bytes when nothing is new); after a failure it keeps the last forecast on
 // the screen and tries again after 1, 2, 5, 10, then every 30 minutes.
-// Needs M5Unified. Edit the four lines below: your Wi-Fi, and your town's office and area as the
-// ChooseYourTown example shows them (新宿区: office 130000, area 130010).
+// The town is the one saved in /parcelo/town.json on the microSD card, by Parcelo's page or the
+// ChooseYourTown example. Needs M5Unified. Edit the two lines below: your Wi-Fi.
 #include <M5Unified.h>
+#include <Parcelo.h>
 #include <ParceloCertificates.h>
 #include <ParceloForecast.h>
 #include <ParceloHttp.h>
+#include <SD.h>
 #include <WiFi.h>
 #include <WiFiClientSecure.h>
 #include <stdarg.h>
 
 const char kWifiName[] = "your-network";
 const char kWifiPassword[] = "your-password";
-const char kOffice[] = "130000";  // 東京都
-const char kArea[] = "130010";    // 東京地方
 
 const char kHost[] = "www.jma.go.jp";
 const unsigned long kMinute = 60UL * 1000;
 const unsigned long kRetryMinutes[] = {1, 2, 5, 10, 30};
 const int kScreenWidth = 320;  // M5Stack Basic, Core2 and CoreS3; 15 lines of 16 px
 
+parcelo::Town town;          // from town.json
 parcelo::Forecast forecast;  // 2.8 KB, kept off the stack: the one on the screen
 parcelo::Forecast fresh;     // the one being read, so that a failure leaves the other
 bool haveForecast = false;
@@ -39,10 +40,9 @@ const char* fetch() {
   parcelo::HttpGet http(client);
   parcelo::Error error = parcelo::connectSecurely(client, kHost);
   char path[64];
-  snprintf(path, sizeof path, "/bosai/forecast/data/forecast/%s.json",
-           parcelo::forecastOffice(kOffice));
+  snprintf(path, sizeof path, "/bosai/forecast/data/forecast/%s.json", town.forecastOffice);
   if (!error) error = http.request(kHost, path, haveForecast ? lastModified : "");
-  if (!error && http.status() == 200) error = parcelo::readForecast(http, kArea, fresh);
+  if (!error && http.status() == 200) error = parcelo::readForecast(http, town.area, fresh);
   error = http.finish(error);
   static char problem[40];
   if (error) return strcpy(problem, http.text(error));
@@ -120,7 +120,7 @@ void drawForecast(const struct tm* now) {
     if (strncmp(forecast.pops[i].time, today, 10) < 0) continue;
     snprintf(pops + strlen(pops), sizeof pops - strlen(pops), " %s", shown(forecast.pops[i].pop));
   }
-  line("降水%s%%", pops);
+  if (pops[0] != '\0') line("降水%s%%", pops);
   for (uint8_t i = 0; i < forecast.dayCount && forecast.weekArea[0] != '\0'; i++) {
     const parcelo::ForecastDay& day = forecast.days[i];
     if (strncmp(day.date, today, 10) < 0) continue;
@@ -183,15 +183,28 @@ void fetchAndDraw() {
   draw(problem);
 }
 
+// Reads the town saved on the card; says what to do where there is none.
+bool readTown() {
+  parcelo::Files files(SD);
+  parcelo::Error error = SD.begin(4) ? files.town(town) : parcelo::Error(parcelo::Error::NoFile);
+  if (!error) return true;
+  line("Town: %s", error.c_str());
+  line("Save your town from Parcelo's page");
+  line("or the ChooseYourTown example");
+  line("into /parcelo/town.json");
+  return false;
+}
+
 void setup() {
   M5.begin();
   M5.Display.setFont(&fonts::lgfxJapanGothic_16);
+  if (!readTown()) return;  // loop() then waits for a restart
   M5.Display.println("Wi-Fi...");
   configTime(9 * 3600, 0, "ntp.nict.jp", "pool.ntp.org");  // Japan's time, JST
   fetchAndDraw();
 }
 
 void loop() {
-  if (static_cast<long>(millis() - nextFetch) >= 0) fetchAndDraw();
+  if (town.area[0] != '\0' && static_cast<long>(millis() - nextFetch) >= 0) fetchAndDraw();
   delay(1000);
 }
