@@ -76,9 +76,12 @@ def shown(value):
 def fitted(line):
     """The line, cut with "…" where it would be wider than the screen (ASCII 8 px, the rest 16
     px in EFontJA16)."""
+    widths = [8 if ord(char) < 0x80 else 16 for char in line]
+    if sum(widths) <= SCREEN_WIDTH:
+        return line
     width = 0
-    for i, char in enumerate(line):
-        width += 8 if ord(char) < 0x80 else 16
+    for i, char_width in enumerate(widths):
+        width += char_width
         if width > SCREEN_WIDTH - 16:
             return line[:i] + "…"
     return line

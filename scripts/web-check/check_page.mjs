@@ -2,7 +2,7 @@
 // Linux build. In all three, byte for byte through parcelo.split: the real list, the sample, a
 // list cut off, an unsafe office code and a list that runs out of memory. In Chromium and
 // Firefox, also as people use it: the file input by keyboard, the outcome line, the zip, drag
-// and drop, the finder for every municipality, saving just a town's two files, an audit by
+// and drop, the finder for every municipality, saving just a town's files, an audit by
 // axe-core in each state, the tab order with visible focus, and a phone's width.
 //
 // Usage: node check_page.mjs PAGE LINUX_BINARY PROJECT_DIR [SCREENSHOT_FOLDER]
@@ -350,7 +350,7 @@ async function checkAsAPerson(engine, times) {
   const offices = new Map(Object.values(decode(want.files[0])).flatMap(c => c.children.map(o => [o.code, o.name])));
   const towns = want.files.slice(1).flatMap(f => decode(f).map(e =>
     [e.cityname, `${e.areaname} ${e.code}`, `${offices.get(f.name.slice(0, -5))} ${f.name.slice(0, -5)}`,
-     `centers.json ${f.name}`].join("\t")));
+     `centers.json ${f.name} town.json`].join("\t")));
   const found = await page.evaluate(names => names.map(name => {
     const field = document.getElementById("find");
     field.value = name;
@@ -402,20 +402,22 @@ async function checkAsAPerson(engine, times) {
     ...expect(composed.startsWith("見つかりません。読み") && composed.includes("romaji"), composed)]);
 
   // "しんじゅく", the reading, typed from the keyboard; then Tab to its buttons and save just its
-  // two files.
+  // three files.
   await page.evaluate(() => { document.getElementById("find").value = ""; });
   await page.focus("#find");
   await page.keyboard.type("しんじゅく");
   await page.waitForFunction(() => document.querySelectorAll("#matches li").length > 0);
   const shinjuku = await page.$eval("#matches li", li => li.dataset.text);
   report(`${engine.name}: "しんじゅく" typed gives 新宿区, 東京地方 130010, 東京都 130000`,
-         expect(shinjuku === "新宿区\t東京地方 130010\t東京都 130000\tcenters.json 130000.json", shinjuku));
+         expect(shinjuku === "新宿区\t東京地方 130010\t東京都 130000\tcenters.json 130000.json town.json", shinjuku));
   if (screenshots && engine.name === "Chromium") await (await page.$("#finder")).screenshot({ path: path.join(screenshots, "web-finder.png") });
   const stops = await tabStops(page, 1);
   const two = await saved(page, () => page.keyboard.press("Enter"));
-  const tokyo = want.files.filter(f => f.name === "centers.json" || f.name === "130000.json");
-  report(`${engine.name}: Tab from the finder reaches "save these 2 files"; Enter saves just them`, [
-    ...expect(stops[0].what.startsWith("button:この 2 ファイル") && stops[0].shows, JSON.stringify(stops)),
+  // The town file is the one the board's checks read for 新宿区, byte for byte.
+  const tokyo = want.files.filter(f => f.name === "centers.json" || f.name === "130000.json")
+    .concat([{ name: "town.json", bytes: fs.readFileSync(path.join(project, "tests/board/town.json")) }]);
+  report(`${engine.name}: Tab from the finder reaches "save these 3 files"; Enter saves them and the town file`, [
+    ...expect(stops[0].what.startsWith("button:この 3 ファイル") && stops[0].shows, JSON.stringify(stops)),
     ...expect(two.name === "parcelo-130000.zip", two.name), ...sameFiles(two.files, tokyo)]);
   await axe(engine, "with the finder showing results");
   await page.keyboard.down("Shift");

@@ -5,6 +5,8 @@
       serves its chain, and a stranger root with a chain of its own), serves each row on
       127.0.0.1 and runs SKETCH (the TownWeather example, built on this machine) against it:
       its screen must show what the row says (EXPECTED for the forecast).
+  https_server.py widest FORECAST CODES OUT
+      writes documents that show every weather code of CODES with the widest values.
   https_server.py events FORECAST OUT
       writes each row as the bytes the server sends, with the pauses before them and how the
       connection ends, for the MicroPython check, which replays them under the program.
@@ -17,6 +19,7 @@ import base64
 import gzip
 import json
 import os
+import re
 import shutil
 import socket
 import ssl
@@ -55,6 +58,34 @@ def events(row, forecast):
     sent = [[row.get("first", 0), head + body[:size]]]
     sent += [[row.get("gap", 0), body[i:i + size]] for i in range(size, len(body), size)]
     return sent, row.get("close", "notify")
+
+
+def widest(forecast, codes_path):
+    """Documents for 新宿区's area that show every one of the agency's weather codes, ten to a
+    document, with the widest values: each screen must fit 320 x 240 uncut."""
+    with open(codes_path, encoding="utf-8") as file:
+        codes = sorted(json.load(file))
+    documents = []
+    for at in range(0, len(codes), 10):
+        batch = (codes[at:at + 10] * 10)[:10]
+        document = json.loads(forecast)
+        short, week = document[0]["timeSeries"], document[1]["timeSeries"]
+        short[0]["areas"][0]["weatherCodes"] = batch[:3]
+        short[1]["areas"][0]["pops"] = ["100"] * len(short[1]["timeDefines"])
+        short[2]["areas"][0]["temps"] = ["-10"] * len(short[2]["timeDefines"])
+        week[0]["areas"][0].update(weatherCodes=batch[3:], pops=["100"] * 7)
+        for key in ("tempsMin", "tempsMax"):
+            week[1]["areas"][0][key] = ["-10"] * 7
+        documents.append(json.dumps(document, ensure_ascii=False))
+    return documents
+
+
+def fits(screen):
+    """What is wrong with a screen of 320 x 240 in a 16 px font (ASCII 8 px wide)."""
+    lines = screen.rstrip("\n").split("\n")
+    wide = [line for line in lines if sum(8 if ord(c) < 0x80 else 16 for c in line) > 320]
+    cut = [line for line in lines if "…" in line]
+    return (["%d lines" % len(lines)] if len(lines) > 15 else []) + wide + cut
 
 
 def make_chains(work):
@@ -102,7 +133,9 @@ class Server:
     def accept(self):
         while True:
             conn, _ = self.listener.accept()
-            threading.Thread(target=self.answer, args=(conn, self.row), daemon=True).start()
+            # A list of rows answers one connection each, in turn.
+            row = self.row.pop(0) if isinstance(self.row, list) else self.row
+            threading.Thread(target=self.answer, args=(conn, row), daemon=True).start()
 
     def answer(self, conn, row):
         try:
@@ -124,6 +157,7 @@ class Server:
 
 
 def arduino(work, forecast_path, sketch, card, expected_path):
+    codes_path = os.path.join(os.path.dirname(os.path.dirname(forecast_path)), "weather-codes.json")
     os.makedirs(work, exist_ok=True)
     make_chains(work)
     with open(forecast_path, "rb") as file:
@@ -135,9 +169,9 @@ def arduino(work, forecast_path, sketch, card, expected_path):
     town = os.path.join(card, "parcelo", "town.json")
     shutil.copy(os.path.join(HERE, "town.json"), town)
 
-    def run(now=None):
+    def run(now=None, **more):
         started = time.monotonic()
-        run_env = dict(env, PARCELO_NOW=now) if now else env
+        run_env = dict(env, PARCELO_NOW=now or env["PARCELO_NOW"], **more)
         out = subprocess.run([sketch, card], env=run_env, capture_output=True, timeout=60).stdout
         screen, _, request = out.decode("utf-8", "replace").replace("\r", "").partition("--- request\n")
         return screen, request, (time.monotonic() - started) * 20
@@ -152,6 +186,20 @@ def arduino(work, forecast_path, sketch, card, expected_path):
         ok = screen == expected if want == "forecast" else screen.split("\n")[0] == want
         if not ok or seconds >= 62:  # within the deadline, in the board's time
             failures.append("%s (after %.0f s): the screen shows\n%s" % (row["what"], seconds, screen))
+    for document in widest(server.forecast, codes_path):
+        server.row = {"what": "every weather code", "body": document}
+        screen, _, _ = run()
+        if fits(screen) or not screen.startswith("2024-01-11T11:00 東京\n"):
+            failures.append("a screen of the widest texts does not fit:\n" + screen)
+    # A forecast, then nothing newer (asked with its Last-Modified), then a failure: the forecast
+    # stays on the screen, with what went wrong and its age; the board's clock 300 times as fast.
+    server.row = list(table["recovery"])
+    screen, request, _ = run(PARCELO_FETCHES="3", PARCELO_CLOCK_SCALE="300")
+    lines = screen.split("\n")
+    if lines[0] != "2024-01-11T11:00 東京" or not re.fullmatch(r"! cut off, 3[01]分前の予報", lines[-3]):
+        failures.append("after a forecast, nothing newer and a cut body, the screen shows\n" + screen)
+    if request.count("If-Modified-Since: Thu, 11 Jan 2024 02:00:00 GMT\n") != 2:
+        failures.append("the requests after the first forecast:\n" + request)
     server.row = table["rows"][0]
     for clock in table["clocks"]:
         screen, request, _ = run(clock["now"])
@@ -172,14 +220,21 @@ def arduino(work, forecast_path, sketch, card, expected_path):
 
 
 def main():
+    if sys.argv[1] == "widest":
+        with open(sys.argv[2], encoding="utf-8") as file:
+            documents = widest(file.read(), sys.argv[3])
+        with open(sys.argv[4], "w", encoding="utf-8") as file:
+            json.dump(documents, file, ensure_ascii=False)
+        return 0
     if sys.argv[1] == "events":
         with open(sys.argv[2], "rb") as file:
             forecast = file.read()
         with open(os.path.join(HERE, "http_rows.json"), encoding="utf-8") as file:
-            rows = json.load(file)["rows"]
-        out = [{"row": row, "sent": [[p, base64.b64encode(d).decode()] for p, d in sent],
-                "close": close}
-               for row in rows for sent, close in [events(row, forecast)]]
+            table = json.load(file)
+        out = {kind: [{"row": row, "sent": [[p, base64.b64encode(d).decode()] for p, d in sent],
+                       "close": close}
+                      for row in table[kind] for sent, close in [events(row, forecast)]]
+               for kind in ("rows", "recovery")}
         with open(sys.argv[3], "w", encoding="utf-8") as file:
             json.dump(out, file)
         return 0

@@ -318,9 +318,13 @@ expect(screen.includes("\n" + JSON.stringify(savedTown, null, 4) + "\n"),
 // server sends them (https_server.py), with a deadline of 3 s for the board's 60; its screen as
 // the Arduino sketch's. Then the same forecast at other times of the board's clock.
 const rows = path.join(work, "https-events.json");
-execFileSync("python3", [path.join(here, "https_server.py"), "events",
-                         path.join(data, "forecast/130000-2024011111.json"), rows]);
+const widest = path.join(work, "widest.json");
+const shinjukuDocument = path.join(data, "forecast/130000-2024011111.json");
+execFileSync("python3", [path.join(here, "https_server.py"), "events", shinjukuDocument, rows]);
+execFileSync("python3", [path.join(here, "https_server.py"), "widest", shinjukuDocument,
+                         path.join(data, "weather-codes.json"), widest]);
 mp.FS.writeFile("/https-events.json", fs.readFileSync(rows));
+mp.FS.writeFile("/widest.json", fs.readFileSync(widest));
 mp.FS.writeFile("/tls_replay.py", fs.readFileSync(path.join(here, "tls_replay.py")));
 const sameScreen = fs.readFileSync(path.join(here, "town_weather.txt"), "utf8");
 const screens = JSON.parse(python(`
@@ -332,9 +336,9 @@ with open("/sd/parcelo/town.json", "w") as file:
     file.write(${JSON.stringify(fs.readFileSync(path.join(here, "town.json"), "utf8"))})
 town_weather.town = parcelo.town()
 with open("/https-events.json") as file:
-    rows = json.load(file)
+    table = json.load(file)
 screens, good = [], None
-for row in rows:
+for row in table["rows"]:
     tls_replay.row = row
     town_weather.state["forecast"] = None
     started = time.ticks_ms()
@@ -342,11 +346,25 @@ for row in rows:
     good = good or town_weather.state["forecast"]
     lines = town_weather.lines(town_weather.state["forecast"], (2024, 1, 11, 11, 20, 0, 3, 11), problem)
     screens.append([row["row"]["what"], "\\n".join(lines) + "\\n", time.ticks_diff(time.ticks_ms(), started)])
+# A forecast, then nothing newer (asked with its Last-Modified), then a failure, 30 minutes on.
+town_weather.state["forecast"] = None
+recovery = []
+for row in table["recovery"]:
+    tls_replay.row = row
+    recovery.append(town_weather.fetch())
+    recovery.append(tls_replay.sent.decode())
+kept = town_weather.lines(town_weather.state["forecast"], (2024, 1, 11, 11, 20, 0, 0, 0), recovery[-2], 30)
 clocks = []
 for now in ${JSON.stringify(JSON.parse(fs.readFileSync(path.join(here, "http_rows.json"), "utf8")).clocks.map((c) => c.now))}:
     day = tuple(int(now[i:i + n]) for i, n in ((0, 4), (5, 2), (8, 2), (11, 2), (14, 2)))
     clocks.append(town_weather.lines(good, day + (0, 0, 0)))
-print(json.dumps({"rows": screens, "clocks": clocks, "sent": tls_replay.sent.decode()}))
+import io, parcelo_forecast
+with open("/widest.json") as file:
+    documents = json.load(file)
+widest = [town_weather.lines(parcelo_forecast.read_forecast(io.BytesIO(d.encode()), "130010"),
+                             (2024, 1, 11, 11, 20, 0, 0, 0)) for d in documents]
+print(json.dumps({"rows": screens, "clocks": clocks, "widest": widest, "recovery": recovery, "kept": kept,
+                  "sent": tls_replay.sent.decode()}))
 `));
 const { rows: rowTable, clocks } = JSON.parse(fs.readFileSync(path.join(here, "http_rows.json"), "utf8"));
 screens.rows.forEach(([what, screen, ms], i) => {
@@ -358,6 +376,22 @@ clocks.forEach(({ now, days }, i) => {
   const shown = screens.clocks[i].slice(1, days.split("|").length + 1).join("|");
   expect(shown === days, `at ${now} the screen shows:\n` + screens.clocks[i].join("\n"));
 });
+const modified = "If-Modified-Since: Thu, 11 Jan 2024 02:00:00 GMT\r\n";
+expect(screens.recovery[0] === null && screens.recovery[2] === null && screens.recovery[4] === "cut off" &&
+       !screens.recovery[1].includes(modified) && screens.recovery[3].includes(modified) &&
+       screens.recovery[5].includes(modified), "a forecast, nothing newer, a cut body: " +
+       JSON.stringify(screens.recovery));
+expect(screens.kept[0] === "2024-01-11T11:00 東京" && screens.kept.at(-2) === "! cut off, 30分前の予報",
+       "after a failure the forecast stays, with its age:\n" + screens.kept.join("\n"));
+
+// Every weather code with the widest values: 15 lines of 16 px at most, none wider than 320 px
+// (ASCII 8 px), none cut.
+const width = (line) => [...line].reduce((w, c) => w + (c.codePointAt(0) < 0x80 ? 8 : 16), 0);
+for (const lines of screens.widest) {
+  expect(lines.length <= 15 && lines.every((l) => width(l) <= 320 && !l.includes("…")),
+         "a screen of the widest texts does not fit:\n" + lines.join("\n"));
+}
+expect(screens.widest.length === 12, `${screens.widest.length} screens of the widest texts`);
 expect(screens.sent.startsWith("GET /bosai/forecast/data/forecast/130000.json HTTP/1.1\r\n"),
        "the request: " + screens.sent);
 

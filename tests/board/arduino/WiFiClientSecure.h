@@ -33,7 +33,8 @@ class WiFiClientSecure : public Client {
   uint8_t connected() override;
   operator bool() override { return tls_ != nullptr; }
 
-  static std::string request;  // what the sketch sent, for the test
+  static std::string request;  // what the sketch sent, for the test, every connection's
+  static int connects;         // how many times it connected
 
  private:
   bool fill();  // reads what the server has sent, without waiting; false once it has closed

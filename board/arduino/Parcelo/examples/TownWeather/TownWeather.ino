@@ -58,23 +58,29 @@ const char* fetch() {
 // The agency leaves some values empty: "no value", shown as a dash.
 const char* shown(const char* value) { return value[0] != '\0' ? value : "-"; }
 
-// Prints a line, cut with "…" where it would be wider than the screen (ASCII 8 px, the rest
-// 16 px in lgfxJapanGothic_16).
+// The width of a text in lgfxJapanGothic_16: 8 px for ASCII, 16 for the rest.
+int widthOf(const char* text, size_t* fits = nullptr, int room = 0) {
+  int width = 0;
+  for (size_t i = 0; text[i] != '\0'; i++) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c & 0xC0) == 0x80) continue;  // inside a character
+    if (fits != nullptr && width + (c < 0x80 ? 8 : 16) <= room) *fits = i + 1;
+    width += c < 0x80 ? 8 : 16;
+  }
+  return width;
+}
+
+// Prints a line, cut with "…" where it would be wider than the screen.
 void line(const char* format, ...) {
   char text[200];
   va_list args;
   va_start(args, format);
   vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  int width = 0;
-  for (size_t i = 0; text[i] != '\0'; i++) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if ((c & 0xC0) == 0x80) continue;  // inside a character
-    width += c < 0x80 ? 8 : 16;
-    if (width > kScreenWidth - 16) {
-      strcpy(text + i, "…");
-      break;
-    }
+  size_t fits = 0;
+  if (widthOf(text, &fits, kScreenWidth - 16) > kScreenWidth) {
+    while ((static_cast<unsigned char>(text[fits]) & 0xC0) == 0x80) fits++;  // the whole character
+    strcpy(text + fits, "…");
   }
   M5.Display.println(text);
 }
