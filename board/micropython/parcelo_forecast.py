@@ -89,8 +89,9 @@ class _Tokens:
     handler.begin(path, is_object) and handler.end(path) for objects and arrays. `path` holds a
     key or an index per level. Holds one string at most, and the path."""
 
-    def __init__(self, handler):
+    def __init__(self, handler, limit=TEXT_SIZE):
         self.handler = handler
+        self.limit = limit
         self.path = []
         self.objects = []
         self.expect = _VALUE
@@ -115,7 +116,7 @@ class _Tokens:
             raise _Malformed()
 
     def _put(self, c):
-        if len(self.text) < TEXT_SIZE:
+        if len(self.text) < self.limit:
             self.text.append(c)
         else:
             self.too_long = True
@@ -482,7 +483,11 @@ def read_forecast(stream, area, timeout_ms=0):
     bytes at a time. With `timeout_ms`, a read(n) that gives None (no byte yet) is tried again
     up to that long, and the document's value ends the reading (an HTTP body need not close).
     Raises parcelo.Error."""
-    reader = ForecastReader(area)
+    return read_stream(stream, ForecastReader(area), timeout_ms)
+
+
+def read_stream(stream, reader, timeout_ms=0):
+    """Feeds `reader` (a ForecastReader, a WarningReader) from `stream`; its result()."""
     start = _ticks()
     while not (timeout_ms and reader.done()):
         try:
@@ -501,14 +506,14 @@ def read_forecast(stream, area, timeout_ms=0):
     return reader.result(timeout_ms == 0)
 
 
-class ForecastReader:
-    """The same, fed by the caller: feed(chunk) with the document's bytes as they come, then
-    result(). Holds the answer so far, one string and the path, whatever the document's size."""
+class DocumentReader:
+    """Feeds a handler (a _Forecast) the values of a document as its bytes come: feed(chunk),
+    then result(). A document of another shape is the error `malformed`."""
 
-    def __init__(self, area):
-        parcelo._check_code(area)
-        self._forecast = _Forecast(area)
-        self._tokens = _Tokens(self._forecast)
+    def __init__(self, handler, malformed, limit=TEXT_SIZE):
+        self._handler = handler
+        self._malformed = malformed
+        self._tokens = _Tokens(handler, limit)
 
     def done(self):
         return self._tokens.expect == _END
@@ -517,7 +522,7 @@ class ForecastReader:
         try:
             self._tokens.feed(chunk)
         except _Malformed:
-            raise parcelo.Error(NOT_FORECAST)
+            raise parcelo.Error(self._malformed)
         except MemoryError:
             raise parcelo.Error(parcelo.NO_MEMORY)
 
@@ -526,9 +531,19 @@ class ForecastReader:
         try:
             if whole or not self.done():
                 self._tokens.finish()
-            return self._forecast.result()
+            return self._handler.result()
         except _Malformed:
-            raise parcelo.Error(NOT_FORECAST)
+            raise parcelo.Error(self._malformed)
+
+
+class ForecastReader(DocumentReader):
+    """read_forecast, fed by the caller: feed(chunk) with the document's bytes as they come,
+    then result(). Holds the answer so far, one string and the path, whatever the document's
+    size."""
+
+    def __init__(self, area):
+        parcelo._check_code(area)
+        super().__init__(_Forecast(area), NOT_FORECAST)
 
 
 forecast_office = parcelo.forecast_office

@@ -342,8 +342,8 @@ std::vector<std::string> filesIn(const std::string& folder) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 7) {
-    fprintf(stderr, "usage: arduino_check REAL CRLF DATA SCRATCH TESTS ANSWERS\n");
+  if (argc != 8) {
+    fprintf(stderr, "usage: arduino_check REAL CRLF DATA SCRATCH TESTS ANSWERS WARNINGS\n");
     return 2;
   }
   std::string data = argv[3], tests = argv[5];
@@ -358,6 +358,7 @@ int main(int argc, char** argv) {
   checkJsonReader(std::string(argv[1]) + "/parcelo", std::string(argv[2]) + "/parcelo",
                   data + "/forecast");
   checkForecasts(data, argv[6], tests + "/forecast_cases.json");
+  checkWarnings(data, argv[7], tests + "/warning_cases.json");
   checkSketch(argv[1], argv[4]);
   if (failures > 0) printf("%d failed\n", failures);
   return failures == 0 ? 0 : 1;

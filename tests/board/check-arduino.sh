@@ -21,8 +21,10 @@ rm -rf "$work" && mkdir -p "$work/real/parcelo" "$work/crlf/parcelo" "$work/core
 # The tables in flash are what scripts/forecast-tables.py makes of the agency's tables.
 mkdir "$work/tables"
 python3 "$here/../../scripts/forecast-tables.py" "$shared" "$work/tables" >/dev/null
-for table in "$library/src/ParceloTables.cpp" "$here/../../board/micropython/parcelo_tables.py"; do
-  cmp "$work/tables/${table##*/}" "$table" || { echo "FAILED: run scripts/forecast-tables.py"; exit 1; }
+python3 "$here/../../scripts/warning-tables.py" "$shared/warning" "$work/tables" >/dev/null
+for table in "$library/src/ParceloTables.cpp" "$here/../../board/micropython/parcelo_tables.py" \
+  "$library/src/ParceloWarningTables.cpp" "$here/../../board/micropython/parcelo_warning_tables.py"; do
+  cmp "$work/tables/${table##*/}" "$table" || { echo "FAILED: run scripts/forecast-tables.py and warning-tables.py"; exit 1; }
 done
 # The roots the examples trust are Debian's, and none expires within two years.
 python3 "$here/../../scripts/board-certificates.py" --check "$work/tables"
@@ -30,6 +32,7 @@ for file in "$library/src/ParceloCertificates.h" "$here/../../board/micropython/
   cmp "$work/tables/${file##*/}" "$file" || { echo "FAILED: run scripts/board-certificates.py"; exit 1; }
 done
 node "$here/forecast_answers.mjs" "$shared" "$work/answers.json"
+node "$here/warning_rules.mjs" "$shared" "$work/warning-answers.json"
 for file in "$work"/real/parcelo/*; do
   sed 's/$/\r/' "$file" >"$work/crlf/parcelo/${file##*/}"
 done
@@ -63,7 +66,7 @@ build() {
   # The checks themselves are C++17; the library and the sketches stay C++11 above and on boards.
   # Symbols are bound at start, so that the first call's stack is not the dynamic linker's.
   compile "$@" -std=gnu++17 -O0 -Wall -Wextra -Werror -Wl,-z,now,--wrap=malloc,--wrap=calloc,--wrap=realloc \
-    "$here/arduino_check.cc" "$here/json_check.cc" "$here/forecast_check.cc" \
+    "$here/arduino_check.cc" "$here/json_check.cc" "$here/forecast_check.cc" "$here/warning_check.cc" \
     -x c++ "$examples/ChooseYourTown/ChooseYourTown.ino" -o "$out/check"
   for sketch in AreaCode SerialAreaCode; do
     compile "$@" -Wall -Wextra -Werror "$here/run_sketch.cc" \
@@ -92,7 +95,7 @@ check() {
   "$out/SerialAreaCode" "$work/real" </dev/null >/dev/null 2>&1 || run=qemu-i386
   rm -rf "$work/scratch" && mkdir "$work/scratch"
   $run "$out/check" "$work/real" "$work/crlf" "$shared" "$work/scratch" "$here" \
-    "$work/answers.json"
+    "$work/answers.json" "$work/warning-answers.json"
   screen=$($run "$out/AreaCode" "$work/real")
   [ "$screen" = "新宿区: 130010" ] || { echo "FAILED: AreaCode shows: $screen"; exit 1; }
   serial=$($run "$out/SerialAreaCode" "$work/real" <"$work/crlf/parcelo/130000.json" | tr -d '\r')

@@ -51,6 +51,10 @@ class TextStream : public Stream {
 void checkJsonReader(const std::string& real, const std::string& crlf,
                      const std::string& forecasts);
 
+// The library's warning reader on every municipality of DATA/warning's documents, against ANSWERS
+// (written by warning_rules.mjs), and on the odd documents of CASES (warning_cases.json).
+void checkWarnings(const std::string& data, const std::string& answers, const std::string& cases);
+
 // The library's forecast reader on every document of DATA/forecast, against ANSWERS (written by
 // forecast_answers.mjs), and on the odd documents of CASES (forecast_cases.json).
 void checkForecasts(const std::string& data, const std::string& answers, const std::string& cases);

@@ -9,9 +9,27 @@
 #include "check.h"
 #include "forecast_json.h"
 
+using nlohmann::json;
+
+// A document of the shared table: a text, or a file of the agency with its changes.
+std::string documentOf(const json& row, const std::string& folder) {
+  auto expand = [](std::string text) {
+    size_t at = text.find("@300");
+    return at == std::string::npos ? text : text.replace(at, 4, std::string(300, 'x'));
+  };
+  if (row.is_string()) return row;
+  std::string text = readFile(folder + "/" + row["file"].get<std::string>());
+  if (row.contains("replace")) {
+    std::string from = row["replace"][0], to = expand(row["replace"][1]);
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+      text.replace(at, from.size(), to);
+    }
+  }
+  return text + row.value("append", "");
+}
+
 namespace {
 
-using nlohmann::json;
 using parcelo::Error;
 
 // What printForecast writes, read back.
@@ -55,23 +73,6 @@ void checkEveryDocument(const std::string& forecasts, const json& answers) {
   }
   printf("readForecast: %zu documents, %zu areas\n", answers.size(), count);
   expect(count > 250, "every document has its areas");
-}
-
-// A document of the shared table: a text, or a file of the agency with its changes.
-std::string documentOf(const json& row, const std::string& forecasts) {
-  auto expand = [](std::string text) {
-    size_t at = text.find("@300");
-    return at == std::string::npos ? text : text.replace(at, 4, std::string(300, 'x'));
-  };
-  if (row.is_string()) return row;
-  std::string text = readFile(forecasts + "/" + row["file"].get<std::string>());
-  if (row.contains("replace")) {
-    std::string from = row["replace"][0], to = expand(row["replace"][1]);
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
-      text.replace(at, from.size(), to);
-    }
-  }
-  return text + row.value("append", "");
 }
 
 void checkOddDocuments(const std::string& forecasts, const json& cases) {

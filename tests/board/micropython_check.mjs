@@ -8,6 +8,7 @@ import fs from "node:fs";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { forecast, loadTables } from "./forecast_rules.mjs";
+import { loadCodes, questions, warnings } from "./warning_rules.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const list = path.join(here, "../../../shared/data/area.json");
@@ -50,6 +51,8 @@ for (const file of ["../../board/micropython/parcelo.py", "../../board/micropyth
                     "../../board/micropython/parcelo_tables.py",
                     "../../board/micropython/town_weather.py",
                     "../../board/micropython/parcelo_http.py",
+                    "../../board/micropython/parcelo_warning.py",
+                    "../../board/micropython/parcelo_warning_tables.py",
                     "../../board/micropython/parcelo_certificates.py",
                     "../../board/micropython/choose_your_town.py", "M5.py"]) {
   mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
@@ -288,6 +291,87 @@ console.log(`read_forecast: ${documents.length} documents, ${areas} areas; the m
             `read of the stream: ${most.bytes} bytes (${most.where})`);
 expect(most.bytes > 0 && most.bytes <= forecastBound,
        `read_forecast holds at most ${forecastBound} bytes`);
+
+// The warning reader: every municipality of the three documents, as warning_rules.mjs reads them
+// whole; the odd documents that the Arduino check shares; the small one cut at every byte, in
+// bursts and stalled; what the reader holds at each read of the stream.
+const levelOf = loadCodes(data);
+const warningFiles = fs.readdirSync(path.join(data, "warning")).filter((f) => /^\d{6}-/.test(f));
+mp.FS.mkdir("/warning");
+for (const file of warningFiles) mp.FS.writeFile("/warning/" + file, fs.readFileSync(path.join(data, "warning", file)));
+const warningCases = JSON.parse(fs.readFileSync(path.join(here, "warning_cases.json"), "utf8"));
+warningCases.forEach((row, i) => {
+  let text = row.document;
+  if (typeof text !== "string") {
+    text = fs.readFileSync(path.join(data, "warning", text.file), "utf8");
+    if (row.document.replace) text = text.replaceAll(row.document.replace[0], expand(row.document.replace[1]));
+    text += row.document.append ?? "";
+  }
+  mp.FS.writeFile(`/warning-case${i}.json`, text);
+});
+const warningQuestions = Object.fromEntries(warningFiles.map((file) => [file, questions(
+  JSON.parse(fs.readFileSync(path.join(data, "warning", file), "utf8")))]));
+mp.FS.writeFile("/warning-questions.json", JSON.stringify({
+  documents: warningQuestions, cases: warningCases.map((row, i) => [`/warning-case${i}.json`, row.city, row.area]) }));
+const warned = JSON.parse(python(`
+import io, json, parcelo, parcelo_warning
+def warn(stream, city, area, timeout=0):
+    try:
+        return parcelo_warning.read_warnings(stream, city, area, timeout)
+    except parcelo.Error as error:
+        return error.kind
+with open("/warning-questions.json") as file:
+    questions = json.load(file)
+answers = {name: [warn(open("/warning/" + name, "rb"), city, area) for city, area in towns]
+           for name, towns in questions["documents"].items()}
+cases = [warn(open(name, "rb"), city, area) for name, city, area in questions["cases"]]
+small = document("/warning-case0.json")
+print(json.dumps({
+    "answers": answers, "cases": cases,
+    "cuts": [warn(io.BytesIO(small[:n]), "0520100", "050010") for n in range(len(small))],
+    "bursts": warn(Stream(small, 7, 3, False), "0520100", "050010", 1000),
+    "stall": warn(Stream(small[:len(small) // 2], 7, 3, True), "0520100", "050010", 50)}))
+`));
+let warnedTowns = 0;
+for (const file of warningFiles) {
+  const doc = JSON.parse(fs.readFileSync(path.join(data, "warning", file), "utf8"));
+  warningQuestions[file].forEach(([city, area], i) => {
+    const want = warnings(doc, city, area, levelOf);
+    expect(canonical(warned.answers[file][i]) === canonical(want), `read_warnings ${file} ${city} ${area}: ` +
+           JSON.stringify(warned.answers[file][i]));
+    warnedTowns++;
+  });
+}
+warningCases.forEach((row, i) => {
+  const answer = warned.cases[i];
+  expect((typeof answer === "string" ? answer : "ok") === row.error, `${row.what}: ${JSON.stringify(answer)}`);
+  for (const key of ["kinds", "fromArea", "more"]) {
+    if (key in row) expect(JSON.stringify(answer[key]) === JSON.stringify(row[key]), `${row.what}: ${key}`);
+  }
+});
+expect(warned.cuts.every((answer) => answer === "not the agency's warnings"),
+       "a warning document cut anywhere is not the agency's warnings");
+expect(canonical(warned.bursts) === canonical(warned.cases[0]), "warnings in bursts with gaps");
+expect(warned.stall === "timed out", "warnings from a stream that stalls: " + warned.stall);
+let mostWarned = { bytes: 0, where: "" };
+for (const file of warningFiles) {
+  python(`
+import gc
+reader = parcelo_warning.WarningReader("${warningQuestions[file][0][0]}", "${warningQuestions[file][0][1]}")
+data = document("/warning/${file}")
+gc.collect()
+start = gc.mem_alloc()
+`);
+  for (let at = 0; at < fs.statSync(path.join(data, "warning", file)).size; at += 256) {
+    python(`reader.feed(data[${at}:${at} + 256])`);
+    const held = Number(python("gc.collect()\nprint(gc.mem_alloc() - start)"));
+    if (held > mostWarned.bytes) mostWarned = { bytes: held, where: file };
+  }
+  python("reader.result()\ndel reader, data");
+}
+console.log(`read_warnings: ${warningFiles.length} documents, ${warnedTowns} towns; the most it held at a ` +
+            `read of the stream: ${mostWarned.bytes} bytes (${mostWarned.where})`);
+expect(mostWarned.bytes > 0 && mostWarned.bytes <= forecastBound, `read_warnings holds at most ${forecastBound} bytes`);
 
 // The example with the buttons pressed: 十勝 (published in 釧路・根室's document), its first town;
 // the town file it saves, as the page writes it.

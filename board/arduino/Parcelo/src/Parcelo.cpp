@@ -184,6 +184,12 @@ const char* Error::c_str() const {
       return "not an HTTP answer";
     case CutOff:
       return "cut off";
+    case OldWarnings:
+      return "old warning address: use data/r8/";
+    case NotWarnings:
+      return "not the agency's warnings";
+    case NoTown:
+      return "no such town in the warnings";
   }
   return "unknown error";
 }

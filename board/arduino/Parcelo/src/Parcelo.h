@@ -35,6 +35,9 @@ class Error {
     Compressed,    // the body is compressed (gzip, br ...), which the board does not read
     NotHttp,       // what the server sent is not an HTTP answer
     CutOff,        // the answer stopped before its end
+    OldWarnings,   // the warnings of the agency's old address, which stopped on 2026-05-28
+    NotWarnings,   // the document is not the agency's warnings for an office
+    NoTown,        // the warnings carry neither the municipality nor its primary subdivision
   };
   Error(Code code = Ok) : code_(code) {}
   explicit operator bool() const { return code_ != Ok; }
