@@ -75,8 +75,12 @@ void checkWarnings(const std::string& data, const std::string& answersPath,
       count++;
     }
   }
-  printf("readWarnings: %zu documents, %zu towns, %zu bytes of Warnings\n", answers.size(), count,
-         sizeof(parcelo::Warnings));
+  std::string largest = readFile(data + "/warning/150000-202609161137.json");
+  TextStream in(largest);
+  parcelo::Warnings warnings;
+  size_t stack = stackOf([&] { parcelo::readWarnings(in, "1520200", "150020", warnings); });
+  printf("readWarnings: %zu documents, %zu towns; %zu bytes of Warnings, %zu of stack (%zu-bit)\n",
+         answers.size(), count, sizeof(parcelo::Warnings), stack, sizeof(void*) * 8);
   json cases = json::parse(readFile(casesPath));
   for (const json& row : cases) {
     TextStream in(documentOf(row["document"], data + "/warning"));
@@ -94,13 +98,11 @@ void checkWarnings(const std::string& data, const std::string& answersPath,
   json whole = json();
   for (size_t length = 0; length <= small.size(); length++) {
     TextStream cut(small.substr(0, length));
-    parcelo::Warnings warnings;
     Error error = readCounted(cut, "0520100", "050010", warnings);
     if (length == small.size()) whole = toJson(warnings);
     expect(length == small.size() ? !error : error == Error::NotWarnings,
            "cut after " + std::to_string(length) + " bytes: " + error.c_str());
   }
-  parcelo::Warnings warnings;
   TextStream bursts(small, 7, 3);
   Error error = readCounted(bursts, "0520100", "050010", warnings, 1000);
   expect(!error && toJson(warnings) == whole, std::string("bursts with gaps: ") + error.c_str());
