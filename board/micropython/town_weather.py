@@ -13,6 +13,7 @@ import parcelo
 import parcelo_certificates
 import parcelo_forecast
 import parcelo_http
+import parcelo_warning
 
 WIFI_NAME = "your-network"
 WIFI_PASSWORD = "your-password"
@@ -24,12 +25,29 @@ SCREEN_WIDTH = 320  # M5Stack Basic, Core2 and CoreS3; 15 lines of 16 px
 
 # What is on the screen: the last good forecast, when it came, and its Last-Modified.
 state = {"forecast": None, "fetched": 0, "last_modified": ""}
+warnings_state = {"warnings": None, "fetched": 0, "last_modified": "", "problem": None}
+STALE_DAYS = 7  # warnings whose newest bulletin is older are not "none"
 town = None  # parcelo.town(): the town chosen
 
 
 def fetch():
     """Fetches the forecast of the town's area into `state`, or learns that it has not changed;
     the text of what went wrong, or None."""
+    path = "/bosai/forecast/data/forecast/{}.json".format(town["forecastOffice"])
+    return _fetch(path, state, "forecast",
+                  lambda body: parcelo_forecast.read_forecast(body, town["area"]))
+
+
+def fetch_warnings():
+    """The same for the town's warnings, into `warnings_state`."""
+    path = "/bosai/warning/data/r8/{}.json".format(town["office"])
+    warnings_state["problem"] = _fetch(
+        path, warnings_state, "warnings",
+        lambda body: parcelo_warning.read_warnings(body, town["city"], town["area"]))
+    return warnings_state["problem"]
+
+
+def _fetch(path, kept, key, read):
     import binascii
     import socket
     import ssl
@@ -53,13 +71,12 @@ def fetch():
             # mbedTLS's "certificate verification failed" (-0x2700), as OSError or ValueError
             trusted = isinstance(error, OSError) and error.args[0] != -0x2700
             raise parcelo.Error(parcelo_http.NO_CONNECTION if trusted else parcelo_http.NOT_TRUSTED)
-        path = "/bosai/forecast/data/forecast/{}.json".format(town["forecastOffice"])
-        response = parcelo_http.get(stream, HOST, path, state["last_modified"]
-                                    if state["forecast"] else "", DEADLINE_MS, started)
+        response = parcelo_http.get(stream, HOST, path, kept["last_modified"] if kept[key] else "",
+                                    DEADLINE_MS, started)
         if response.status == 200:
-            state["forecast"] = parcelo_forecast.read_forecast(response, town["area"])
-            state["last_modified"] = response.last_modified
-        state["fetched"] = time.ticks_ms()
+            kept[key] = read(response)
+            kept["last_modified"] = response.last_modified
+        kept["fetched"] = time.ticks_ms()
         return None
     except parcelo.Error as error:
         return error.kind
@@ -98,10 +115,35 @@ def day_name(date, today):
     return date[5:10]
 
 
-def lines(forecast, today=None, problem=None, age_minutes=0):
-    """What the screen shows, line by line: the forecast (None before the first), and what
-    went wrong at the last try."""
-    out = []
+def days_since(when, today):
+    """Days between a bulletin's time ("2026-09-16T11:37...") and `today`'s date."""
+    then = (int(when[:4]), int(when[5:7]), int(when[8:10]), 12, 0, 0, 0, 0)
+    return (time.mktime(tuple(today[:3]) + (12, 0, 0, 0, 0)) - time.mktime(then)) // 86400
+
+
+def warning_line(warnings, today, problem):
+    """The town's warnings on one line, and its level for the colour: the most severe by name
+    and how many more there are; "警報・注意報なし" only while the warnings are fresh."""
+    if warnings is None:
+        return "警報・注意報: " + (problem or "-"), 0
+    mark = " ! " + problem if problem else ""
+    area = " (区域)" if warnings["fromArea"] else ""  # the primary subdivision's
+    if not warnings["kinds"]:
+        days = days_since(warnings["reportDatetime"], today) if today else 0
+        if days > STALE_DAYS:
+            return "警報・注意報: {}日間更新なし{}".format(days, mark), 0
+        return "警報・注意報なし" + area + mark, 0
+    code, _, level = warnings["kinds"][0]
+    rest = len(warnings["kinds"]) - 1 + warnings["more"]
+    others = " 他{}件".format(rest) if rest else ""
+    return parcelo_warning.warning_code_text(code)[0] + others + area + mark, level
+
+
+def lines(forecast, today=None, problem=None, age_minutes=0, warnings=None,
+          warnings_problem=None):
+    """What the screen shows, line by line: the town's warnings, the forecast (None before the
+    first), and what went wrong at the last try."""
+    out = [warning_line(warnings, today, warnings_problem)[0]]
     if forecast:
         day = "" if today is None else "{:04d}-{:02d}-{:02d}".format(*today[:3])
         out.append("{} {}".format(forecast["reportDatetime"][:16], forecast["temps"]["name"]))
@@ -121,9 +163,8 @@ def lines(forecast, today=None, problem=None, age_minutes=0):
         pops = "".join(" " + shown(pop["pop"]) for pop in forecast["pops"] if pop["time"][:10] >= day)
         if pops:
             out.append("降水" + pops + "%")
-        for week_day in forecast["week"]["days"]:
-            if week_day["date"][:10] < day:
-                continue
+        # Six days of the week, below the warnings' line: 15 lines in all.
+        for week_day in [d for d in forecast["week"]["days"] if d["date"][:10] >= day][:6]:
             text = parcelo_forecast.weather_code_text(week_day["weatherCode"])[0]
             out.append("{} {} {}% {}/{}".format(week_day["date"][5:10], text, shown(week_day["pop"]),
                                                 shown(week_day["min"]), shown(week_day["max"])))
@@ -137,10 +178,14 @@ def lines(forecast, today=None, problem=None, age_minutes=0):
     return [fitted(line) for line in out]
 
 
-def show(text_lines):
+COLOURS = (0xFFFF, 0xFFE0, 0xF800, 0xF81F, 0xF81F, 0xF800)  # by level: white, yellow, red, magenta
+
+
+def show(text_lines, first_colour=0xFFFF):
     M5.Lcd.clear()
     M5.Lcd.setCursor(0, 0)
-    for line in text_lines:
+    for i, line in enumerate(text_lines):
+        M5.Lcd.setTextColor(first_colour if i == 0 else 0xFFFF)
         M5.Lcd.print(line + "\n")
 
 
@@ -178,21 +223,31 @@ def main():
         return
     wlan = network.WLAN(network.STA_IF)
     wlan.active(True)
-    failures = 0
+    # The warnings every 5 minutes, the forecast every 30; after a failure, the next of
+    # RETRY_MINUTES. Each asks with its Last-Modified: a 304 costs a few hundred bytes.
+    schedule = {"warnings": [fetch_warnings, 5, 0, 0], "forecast": [fetch, 30, 0, 0]}
+    problem = None
     while True:
-        pause = 1
         if join_wifi(wlan):
             if japan_today() is None:
                 try:
                     ntptime.settime()
                 except OSError:
                     pass  # tried again at the next fetch; the days are named by their dates
-            problem = fetch()
+            for key, entry in schedule.items():
+                get, every, due, failures = entry
+                if time.ticks_diff(time.ticks_ms(), due) < 0:
+                    continue
+                result = get()
+                problem = result if key == "forecast" else problem
+                minutes = every if result is None else RETRY_MINUTES[min(failures, 4)]
+                entry[2] = time.ticks_add(time.ticks_ms(), minutes * 60000)
+                entry[3] = 0 if result is None else failures + 1
             age = time.ticks_diff(time.ticks_ms(), state["fetched"]) // 60000
-            show(lines(state["forecast"], japan_today(), problem, age))
-            pause = 30 if problem is None else RETRY_MINUTES[min(failures, 4)]
-            failures = 0 if problem is None else failures + 1
-        time.sleep(pause * 60)
+            today, warnings = japan_today(), warnings_state["warnings"]
+            show(lines(state["forecast"], today, problem, age, warnings, warnings_state["problem"]),
+                 COLOURS[warning_line(warnings, today, warnings_state["problem"])[1]])
+        time.sleep(60)
 
 
 if __name__ == "__main__":

@@ -29,6 +29,9 @@ class _Lcd:
     def setFont(self, font):
         pass
 
+    def setTextColor(self, colour):
+        pass
+
     def print(self, text):
         self.text += text
 

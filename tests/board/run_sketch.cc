@@ -1,7 +1,7 @@
 // Runs a sketch's setup() and one loop(), with the card's files in the folder REAL/parcelo and
 // the serial port on standard input and output; then prints what its screen shows and, for a
 // sketch that fetched, the requests it sent. With PARCELO_FETCHES=n, loop() runs until the
-// sketch has connected n times (or 30 s have passed).
+// sketch has asked for the forecast n times (or 30 s have passed).
 // Usage: run_sketch REAL
 #include <M5Unified.h>
 #include <SD.h>
@@ -17,7 +17,14 @@ void loop();
 #ifdef PARCELO_HTTPS
 #include <WiFiClientSecure.h>
 const std::string& sent() { return WiFiClientSecure::request; }
-int connects() { return WiFiClientSecure::connects; }
+// The forecast's requests among them.
+int connects() {
+  int count = 0;
+  const std::string& sent = WiFiClientSecure::request;
+  for (size_t at = 0; (at = sent.find("GET /bosai/forecast/", at)) != std::string::npos; at++)
+    count++;
+  return count;
+}
 #else
 const std::string& sent() {
   static const std::string nothing;

@@ -6,8 +6,10 @@
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
 struct IFont {};
+enum : uint16_t { TFT_WHITE = 0xFFFF, TFT_YELLOW = 0xFFE0, TFT_RED = 0xF800, TFT_MAGENTA = 0xF81F };
 namespace fonts {
 extern const IFont lgfxJapanGothic_16;
 }
@@ -30,6 +32,7 @@ class Screen : public Print {
   void clear() { text.clear(); }
   void setCursor(int, int) {}
   void setFont(const IFont*) {}
+  void setTextColor(uint16_t colour) { colours.push_back(colour); }
   // M5GFX's own printf; the Arduino core's Print has none.
   template <typename... Args>
   size_t printf(const char* format, Args... args) {
@@ -39,6 +42,7 @@ class Screen : public Print {
   }
 
   std::string text;
+  std::vector<uint16_t> colours;  // as the sketch set them
 };
 
 class M5Unified {

@@ -34,7 +34,6 @@ class WiFiClientSecure : public Client {
   operator bool() override { return tls_ != nullptr; }
 
   static std::string request;  // what the sketch sent, for the test, every connection's
-  static int connects;         // how many times it connected
 
  private:
   bool fill();  // reads what the server has sent, without waiting; false once it has closed

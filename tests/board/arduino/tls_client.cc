@@ -14,7 +14,6 @@
 #include <sstream>
 
 std::string WiFiClientSecure::request;
-int WiFiClientSecure::connects = 0;
 
 namespace {
 
@@ -34,7 +33,6 @@ void trust(X509_STORE* store, const std::string& pem) {
 int WiFiClientSecure::connect(const char* host, uint16_t port) {
   stop();
   request += std::string("CONNECT ") + host + "\n";
-  connects++;
   const char* testPort = getenv("PARCELO_HTTPS_PORT");
   if (certificates_ == nullptr || port != 443 || testPort == nullptr) return error_ = -1, 0;
   SSL_CTX* context = SSL_CTX_new(TLS_client_method());
