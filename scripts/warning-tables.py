@@ -30,7 +30,7 @@ def records(name):
 def arduino(tables):
     out = ["// clang-format off", "// The agency's warning codes, written by scripts/warning-tables.py",
            "// from " + CREDIT + ".", "// Run the script again, never edit this file.",
-           '#include "ParceloWarningTables.h"', "", "namespace parcelo {", "namespace tables {", ""]
+           '#include "ParceloTables.h"', "", "namespace parcelo {", "namespace tables {", ""]
     for name, rows in tables:
         for i, row in enumerate(rows):
             out.append('const char k{}{}[] PROGMEM = "{}";'.format(name, i, row))
@@ -54,6 +54,8 @@ def micropython(tables):
 def main():
     tables = [("R8", records("warning-codes-r8.json")),
               ("Legacy", records("warning-codes-legacy.json"))]
+    # The readers copy one record at a time into a buffer of this size (ParceloTables.h).
+    assert max(len(row.encode()) for _, rows in tables for row in rows) < 160
     files = {"board/arduino/Parcelo/src/ParceloWarningTables.cpp": arduino(tables),
              "board/micropython/parcelo_warning_tables.py": micropython(tables)}
     for path, text in files.items():

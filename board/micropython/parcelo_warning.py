@@ -50,15 +50,13 @@ def warning_code_text(code, legacy=False):
     """(Japanese, English, phenomenon, level) of a code, from today's table or, with `legacy`,
     the one before 2026-05-29; ("unknown", "unknown", "unknown", UNKNOWN) for another code."""
     table = parcelo_warning_tables.LEGACY if legacy else parcelo_warning_tables.R8
-    for record in table:
-        fields = record.split("|")
-        if fields[0] == code:
-            return (fields[3], fields[4], fields[2], int(fields[1]))
-    return ("unknown", "unknown", "unknown", UNKNOWN)
+    fields = parcelo_forecast._record(table, code) if code else None
+    if fields is None:
+        return ("unknown", "unknown", "unknown", UNKNOWN)
+    return (fields[3], fields[4], fields[2], int(fields[1]))
 
 
-def _rank(code):
-    level = warning_code_text(code)[3]
+def _rank(level):
     return 2 if level == UNKNOWN else level
 
 
@@ -208,7 +206,7 @@ class _Warnings:
         level = 0
         for code, status in kinds:
             if status not in _ENDED:
-                level = max(level, _rank(code))
+                level = max(level, _rank(warning_code_text(code)[3]))
             entry = next((e for e in self.merged if e[0] == code), None)
             if entry is None and len(self.merged) == _MERGED_SIZE:
                 self.overflow += 1
@@ -228,10 +226,11 @@ class _Warnings:
         if not self.found:
             raise parcelo.Error(NO_TOWN)
         shown = [(code, status, warning_code_text(code)[3]) for code, status, _, _ in self.merged
-                 if status not in _ENDED and _rank(code) > 0]
+                 if status not in _ENDED]
+        shown = [kind for kind in shown if _rank(kind[2]) > 0]
         # The most severe first; within a level, in the order the codes first came (MicroPython's
         # sort is not stable: the place is part of the key).
-        order = sorted(range(len(shown)), key=lambda i: (-_rank(shown[i][0]), i))
+        order = sorted(range(len(shown)), key=lambda i: (-_rank(shown[i][2]), i))
         shown = [shown[i] for i in order]
         self.answer["fromArea"] = not self.city_found
         self.answer["kinds"] = shown[:MAX_WARNINGS]

@@ -8,54 +8,21 @@ namespace parcelo {
 
 namespace {
 
+using tables::copyRecord;
+using tables::copySpan;
+using tables::findRecord;
+using tables::piece;
+using tables::same;
+using tables::Span;
+
 const size_t kKeySize = 24;  // the agency's longest member name is "publishingOffice"
 const uint8_t kNone = 255;   // no rank: not a candidate
-
-// A piece of a record: `length` bytes at `at`, not NUL-terminated.
-struct Span {
-  const char* at;
-  size_t length;
-};
-
-// The `n`th piece of `span` between `separator`s; empty past the last.
-Span piece(Span span, char separator, uint8_t n) {
-  const char* end = span.at + span.length;
-  const char* start = span.at;
-  for (; n > 0 && start < end; n--) {
-    const char* next = static_cast<const char*>(memchr(start, separator, end - start));
-    start = next == nullptr ? end : next + 1;
-  }
-  const char* stop = static_cast<const char*>(memchr(start, separator, end - start));
-  return Span{start, static_cast<size_t>((stop == nullptr ? end : stop) - start)};
-}
-
-bool same(Span span, const char* text) {
-  return span.length == strlen(text) && memcmp(span.at, text, span.length) == 0;
-}
-
-// Copies record `i` of a table in flash.
-void copyRecord(const char* const* table, uint8_t i, char (&out)[tables::kRecordSize]) {
-  const char* text = reinterpret_cast<const char*>(pgm_read_ptr(&table[i]));
-  strncpy_P(out, text, sizeof out - 1);
-  out[sizeof out - 1] = '\0';
-}
-
-// The record of the table whose first field is `code`.
-bool findRecord(const char* const* table, uint8_t count, const char* code,
-                char (&out)[tables::kRecordSize]) {
-  for (uint8_t i = 0; i < count; i++) {
-    copyRecord(table, i, out);
-    if (same(piece(Span{out, strlen(out)}, '|', 0), code)) return true;
-  }
-  out[0] = '\0';
-  return false;
-}
 
 // Whether some primary subdivision's list of temperature stations names `code`.
 bool listed(const char* code) {
   char record[tables::kRecordSize];
   for (uint8_t i = 0; i < tables::kAreaCount; i++) {
-    copyRecord(tables::kAreas, i, record);
+    copyRecord(tables::kAreas, i, record, sizeof record);
     Span stations = piece(Span{record, strlen(record)}, '|', 1);
     for (uint8_t n = 0;; n++) {
       Span station = piece(stations, ',', n);
@@ -64,12 +31,6 @@ bool listed(const char* code) {
     }
   }
   return false;
-}
-
-void copySpan(Span span, char* out, size_t size) {
-  size_t length = span.length < size ? span.length : size - 1;
-  memcpy(out, span.at, length);
-  out[length] = '\0';
 }
 
 // The kinds of timeSeries the reader keeps something of.
@@ -107,7 +68,7 @@ class ForecastReader {
 Error ForecastReader::read() {
   memset(&forecast_, 0, sizeof forecast_);
   memset(roles_, kNone, sizeof roles_);
-  findRecord(tables::kAreas, tables::kAreaCount, area_, record_);
+  findRecord(tables::kAreas, tables::kAreaCount, area_, record_, sizeof record_);
   Span record{record_, strlen(record_)};
   stations_ = piece(record, '|', 1);
   weekly_ = piece(record, '|', 2);
@@ -356,7 +317,7 @@ const char* forecastOffice(const char* office) {
 bool weatherCodeText(const char* code, WeatherCodeText& text) {
   char record[tables::kRecordSize] = "";
   bool known = code != nullptr && code[0] != '\0' &&
-               findRecord(tables::kCodes, tables::kCodeCount, code, record);
+               findRecord(tables::kCodes, tables::kCodeCount, code, record, sizeof record);
   Span all{record, strlen(record)};
   copySpan(known ? piece(all, '|', 3) : Span{"unknown", 7}, text.japanese, sizeof text.japanese);
   copySpan(known ? piece(all, '|', 4) : Span{"unknown", 7}, text.english, sizeof text.english);

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "ParceloWarningTables.h"
+#include "ParceloTables.h"
 
 namespace parcelo {
 
@@ -21,6 +21,7 @@ struct Kind {
 // A kind merged across the bulletins, with the time of the bulletin that last decided it.
 struct Merged {
   Kind kind;
+  uint8_t level;
   char report[kTimeSize];
   char control[kControlSize];
 };
@@ -220,8 +221,9 @@ void WarningReader::take(bool municipality) {
   int8_t level = 0;
   for (uint8_t i = 0; i < count; i++) {
     const Kind& kind = kinds[i];
-    int8_t kindLevel = static_cast<int8_t>(rank(levelOf(kind.code)));
-    if (inForce(kind.status) && kindLevel > level) level = kindLevel;
+    uint8_t kindLevel = levelOf(kind.code);
+    if (inForce(kind.status) && rank(kindLevel) > level)
+      level = static_cast<int8_t>(rank(kindLevel));
     uint8_t at = 0;
     while (at < mergedCount_ && strcmp(merged_[at].kind.code, kind.code) != 0) at++;
     if (at == mergedCount_ && mergedCount_ == kMergedSize) {
@@ -233,6 +235,7 @@ void WarningReader::take(bool municipality) {
     }
     if (at == mergedCount_) mergedCount_++;
     merged_[at].kind = kind;
+    merged_[at].level = kindLevel;
     strcpy(merged_[at].report, report_);
     strcpy(merged_[at].control, control_);
   }
@@ -254,7 +257,7 @@ void WarningReader::result() {
   for (uint8_t level = Emergency; level >= Advisory; level--) {
     for (uint8_t i = 0; i < mergedCount_; i++) {
       const Kind& kind = merged_[i].kind;
-      uint8_t kindLevel = levelOf(kind.code);
+      uint8_t kindLevel = merged_[i].level;
       if (!inForce(kind.status) || rank(kindLevel) != level) continue;
       if (out_.count == kMaxWarnings) {
         out_.more++;
@@ -269,22 +272,6 @@ void WarningReader::result() {
   if (bestLevel_ <= 0) out_.headline[0] = '\0';
 }
 
-// Copies field `n` ("|"-separated) of a record into `out`.
-void field(const char* record, uint8_t n, char* out, size_t size) {
-  for (; n > 0 && record != nullptr; n--) {
-    record = strchr(record, '|');
-    if (record != nullptr) record++;
-  }
-  size_t length = 0;
-  if (record != nullptr) {
-    const char* end = strchr(record, '|');
-    length = end == nullptr ? strlen(record) : static_cast<size_t>(end - record);
-  }
-  if (length >= size) length = size - 1;
-  if (length > 0) memcpy(out, record, length);
-  out[length] = '\0';
-}
-
 }  // namespace
 
 Error readWarnings(Stream& document, const char* city, const char* area, Warnings& warnings,
@@ -297,23 +284,21 @@ Error readWarnings(Stream& document, const char* city, const char* area, Warning
 }
 
 bool warningCodeText(const char* code, WarningCodeText& text, bool legacy) {
-  const char* const* table = legacy ? tables::kLegacyCodes : tables::kR8Codes;
-  uint8_t count = legacy ? tables::kLegacyCodeCount : tables::kR8CodeCount;
-  char record[tables::kWarningRecordSize] = "";
-  size_t length = code == nullptr ? 0 : strlen(code);
-  for (uint8_t i = 0; i < count && length > 0; i++) {
-    const char* stored = reinterpret_cast<const char*>(pgm_read_ptr(&table[i]));
-    strncpy_P(record, stored, sizeof record - 1);
-    record[sizeof record - 1] = '\0';
-    if (strncmp(record, code, length) == 0 && record[length] == '|') break;
-    record[0] = '\0';
-  }
-  bool known = record[0] != '\0';
-  field(known ? record : "||unknown|unknown|unknown", 2, text.phenomenon, sizeof text.phenomenon);
-  field(known ? record : "||unknown|unknown|unknown", 3, text.japanese, sizeof text.japanese);
-  field(known ? record : "||unknown|unknown|unknown", 4, text.english, sizeof text.english);
-  text.level =
-      known ? static_cast<uint8_t>(record[strlen(code) + 1] - '0') : static_cast<uint8_t>(Unknown);
+  using tables::Span;
+  char record[tables::kRecordSize] = "";
+  bool known = code != nullptr && code[0] != '\0' &&
+               tables::findRecord(legacy ? tables::kLegacyCodes : tables::kR8Codes,
+                                  legacy ? tables::kLegacyCodeCount : tables::kR8CodeCount, code,
+                                  record, sizeof record);
+  Span all{record, strlen(record)};
+  Span unknown{"unknown", 7};
+  tables::copySpan(known ? tables::piece(all, '|', 2) : unknown, text.phenomenon,
+                   sizeof text.phenomenon);
+  tables::copySpan(known ? tables::piece(all, '|', 3) : unknown, text.japanese,
+                   sizeof text.japanese);
+  tables::copySpan(known ? tables::piece(all, '|', 4) : unknown, text.english, sizeof text.english);
+  text.level = known ? static_cast<uint8_t>(tables::piece(all, '|', 1).at[0] - '0')
+                     : static_cast<uint8_t>(Unknown);
   return known;
 }
 

@@ -2,7 +2,7 @@
 // The agency's warning codes, written by scripts/warning-tables.py
 // from the agency's codes (出典：気象庁ホームページ), as shiromatz's warningCodes.json lists them (CC BY-SA 4.0).
 // Run the script again, never edit this file.
-#include "ParceloWarningTables.h"
+#include "ParceloTables.h"
 
 namespace parcelo {
 namespace tables {
