@@ -39,9 +39,9 @@ def _answers(call):
 @_answers
 def centers(folder=FOLDER):
     """[(code, name)] of every regional centre, in the file's order."""
-    index = _load(folder, "centers", dict)
-    # The tool writes the centres in ascending order of their codes, and a dict keeps no order.
-    return [(_code(code), _name(_member(index[code], "name"))) for code in sorted(index)]
+    order = []
+    index = _load(folder, "centers", dict, order)
+    return [(_code(code), _name(_member(index[code], "name"))) for code in order]
 
 
 @_answers
@@ -122,18 +122,24 @@ def _check_code(code):
             raise Error(BAD_CODE)
 
 
-def _load(folder, name, kind):
+def _load(folder, name, kind, order=None):
+    # `order`, where given, receives the top object's keys in the file's order, which
+    # MicroPython's dict does not keep (centers.json is small enough to be held as text).
     path = folder + "/" + name + ".json"
     try:
         with open(path) as file:
             # A byte-order mark, as Windows editors write it, is read past; without one the
             # file is opened again, so that json reads it whole from the start.
             if file.read(1) == "\ufeff":
-                value = json.load(file)
+                text = file.read() if order is not None else None
+                value = json.load(file) if text is None else json.loads(text)
             else:
                 file.close()
                 with open(path) as again:
-                    value = json.load(again)
+                    text = again.read() if order is not None else None
+                    value = json.load(again) if text is None else json.loads(text)
+            if text is not None and isinstance(value, dict):
+                order.extend(_keys(text))
     except OSError:
         raise Error(NO_FILE)
     except (ValueError, UnicodeError, RuntimeError):
@@ -144,6 +150,27 @@ def _load(folder, name, kind):
     if not isinstance(value, kind):
         raise Error(NOT_PARCELO)
     return value
+
+
+def _keys(text):
+    # The keys of the object `text` holds, in order; `text` is JSON that json has read.
+    keys, depth, at = [], 0, 0
+    while at < len(text):
+        c = text[at]
+        if c == '"':
+            end = at + 1
+            while text[end] != '"':
+                end += 2 if text[end] == "\\" else 1
+            after = end + 1
+            while text[after] in " \t\r\n":
+                after += 1
+            if depth == 1 and text[after] == ":":
+                keys.append(json.loads(text[at:end + 1]))
+            at = end + 1
+            continue
+        depth += 1 if c in "{[" else -1 if c in "}]" else 0
+        at += 1
+    return keys
 
 
 def _member(record, key):
@@ -161,9 +188,36 @@ def _list(value):
 def _text(value, size):
     if not isinstance(value, str):
         raise Error(NOT_PARCELO)
+    value = _paired(value)
     if len(value.encode()) >= size:
         raise Error(TOO_LONG)
     return value
+
+
+def _paired(value):
+    # MicroPython's json decodes a character outside the BMP, written as a surrogate pair
+    # ("\ud842\udfb7"), into the pair's two halves, 3 bytes each; joined, it is the character
+    # itself (𠮷, 4 bytes), as the file means it. A half alone means no character: not our file.
+    try:
+        data = value.encode()
+    except UnicodeError:  # CPython: a half alone
+        raise Error(NOT_PARCELO)
+    if b"\xed" not in data:
+        return value
+    out, at = bytearray(), 0
+    while at < len(data):
+        if data[at] == 0xED and at + 2 < len(data) and data[at + 1] >= 0xA0:
+            if not (data[at + 1] < 0xB0 and data[at + 3:at + 4] == b"\xed" and at + 5 < len(data)
+                    and data[at + 4] >= 0xB0):
+                raise Error(NOT_PARCELO)
+            high = (data[at + 1] & 0x0F) << 6 | data[at + 2] & 0x3F
+            low = (data[at + 4] & 0x0F) << 6 | data[at + 5] & 0x3F
+            out.extend(chr(0x10000 + (high << 10) + low).encode())
+            at += 6
+        else:
+            out.append(data[at])
+            at += 1
+    return bytes(out).decode()
 
 
 def _code(value):

@@ -209,10 +209,13 @@ Error call(parcelo::Files& files, const ordered_json& call, char (&code)[parcelo
   const ordered_json none;
   std::string name = call[0], first = expand(call.size() > 1 ? call[1] : none);
   code[0] = '\0';
-  if (name == "centers") return files.centers([](const parcelo::Place&) { return true; });
-  if (name == "offices") {
-    return files.offices(first.c_str(), [](const parcelo::Place&) { return true; });
-  }
+  // The first centre's or office's code, which tells the order they came in.
+  auto first_code = [&code](const parcelo::Place& place) {
+    if (code[0] == '\0') strcpy(code, place.code);
+    return true;
+  };
+  if (name == "centers") return files.centers(first_code);
+  if (name == "offices") return files.offices(first.c_str(), first_code);
   if (name == "municipalities") {
     return files.municipalities(first.c_str(), [](const parcelo::Municipality&) { return true; });
   }

@@ -165,7 +165,8 @@ cards.forEach((card, row) => {
 try:
     answer = parcelo.${call}(${argumentList.join(", ")})
     print("ok")
-    print(answer if isinstance(answer, str) else answer["forecastOffice"] if isinstance(answer, dict) else "")
+    print(answer if isinstance(answer, str) else answer["forecastOffice"] if isinstance(answer, dict) else
+          answer[0][0] if "${call}" in ("centers", "offices") and answer else "")
 except parcelo.Error as error:
     print(error.kind)
 `).trim().split("\n");

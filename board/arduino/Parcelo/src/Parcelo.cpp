@@ -144,6 +144,11 @@ class AreaCodeFinder : public Visitor<Municipality> {
     memcpy(code_, town.code, sizeof code_);
     return false;
   }
+  // A file found bad after the entry gives no code: `code` is "" with every error.
+  Error answer(Error error) {
+    if (error) code_[0] = '\0';
+    return error;
+  }
 
  private:
   const char* cityname_;
@@ -263,7 +268,8 @@ Error readAreaCode(Stream& officeJson, const char* cityname, char (&code)[kCodeS
   code[0] = '\0';
   if (cityname == nullptr) return Error::BadCode;
   AreaCodeFinder finder(cityname, code);
-  return readMunicipalities(officeJson, static_cast<Visitor<Municipality>&>(finder), timeoutMs);
+  return finder.answer(
+      readMunicipalities(officeJson, static_cast<Visitor<Municipality>&>(finder), timeoutMs));
 }
 
 Error Files::areaCode(const char* office, const char* cityname, char (&code)[kCodeSize]) {
@@ -271,7 +277,7 @@ Error Files::areaCode(const char* office, const char* cityname, char (&code)[kCo
   if (cityname == nullptr) return Error::BadCode;
   AreaCodeFinder finder(cityname, code);
   Request request = {Request::Municipalities, nullptr, nullptr, &finder, nullptr};
-  return read(office, request);
+  return finder.answer(read(office, request));
 }
 
 Error Files::read(const char* name, const Request& request) {

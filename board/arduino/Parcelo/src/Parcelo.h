@@ -118,7 +118,7 @@ Error readOffices(Stream& centersJson, const char* center, Visitor<Place>& visit
 Error readMunicipalities(Stream& officeJson, Visitor<Municipality>& visitor,
                          unsigned long timeoutMs = 0);
 // Sets `code` to the primary-subdivision code of the municipality named `cityname`: the first
-// such entry where a name repeats, "" where there is none.
+// such entry where a name repeats, "" where there is none and with every error.
 Error readAreaCode(Stream& officeJson, const char* cityname, char (&code)[kCodeSize],
                    unsigned long timeoutMs = 0);
 
@@ -178,7 +178,8 @@ class Files {
   }
 
   // Sets `code` to the primary-subdivision code of the municipality named `cityname` in
-  // <office>.json: the first such entry where a name repeats, "" where there is none.
+  // <office>.json: the first such entry where a name repeats, "" where there is none and with
+  // every error.
   Error areaCode(const char* office, const char* cityname, char (&code)[kCodeSize]);
 
   // Reads <folder>/town.json, the town the owner chose.

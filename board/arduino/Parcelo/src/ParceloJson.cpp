@@ -198,7 +198,9 @@ bool JsonReader::nextKey(char* key, size_t size) {
     if (next != JsonToken::Failed) fail(JsonError::Unexpected);
     return false;
   }
-  if (!readText(key, size)) return false;
+  // A name longer than `key` holds names no member the caller reads: it comes back as "", so
+  // that a later file format with a long member name is still read.
+  if (!readText(key, size, true)) return false;
   int c = skipSpace();
   if (c != ':') return failAt(c);
   takeByte();
@@ -224,8 +226,9 @@ bool JsonReader::readString(char* out, size_t size) {
   return true;
 }
 
-// The string whose opening quote comes next, checked as UTF-8, into `out` (null: skipped).
-bool JsonReader::readText(char* out, size_t size) {
+// The string whose opening quote comes next, checked as UTF-8, into `out` (null: skipped). One
+// that does not fit is TooLong, or "" where `emptyIfLong`.
+bool JsonReader::readText(char* out, size_t size, bool emptyIfLong) {
   takeByte();
   size_t length = 0;
   uint8_t continuations = 0;              // bytes still to come of a UTF-8 sequence
@@ -264,7 +267,7 @@ bool JsonReader::readText(char* out, size_t size) {
   if (out == nullptr) return true;
   if (!fits || size == 0) {
     if (size > 0) out[0] = '\0';
-    return fail(JsonError::TooLong);
+    return emptyIfLong && size > 0 ? true : fail(JsonError::TooLong);
   }
   out[length] = '\0';
   return true;

@@ -71,7 +71,8 @@ class JsonReader {
   bool beginArray();
 
   // In an object: reads the next member's name into `key` (NUL-terminated) and returns true,
-  // the reader then standing at its value; at the object's end, leaves it and returns false.
+  // the reader then standing at its value; a name longer than `key` holds comes back as "". At
+  // the object's end, leaves it and returns false.
   // Also false on any error, Unexpected outside an object.
   bool nextKey(char* key, size_t size);
   // In an array: true while another value follows; at the array's end, leaves it and returns
@@ -109,7 +110,7 @@ class JsonReader {
   void close();
   void valueRead() { expect_ = Next; }
   bool expectValue(JsonToken token);
-  bool readText(char* out, size_t size);
+  bool readText(char* out, size_t size, bool emptyIfLong = false);
   bool readEscape(uint32_t& codePoint);
   bool readHex(uint32_t& value);
   bool readDigits(char* out, size_t size, size_t& length);
