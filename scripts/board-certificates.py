@@ -37,10 +37,11 @@ def load(name):
 
 
 def arduino(roots):
-    out = ["// The roots that www.jma.go.jp may chain to, from Debian's ca-certificates.",
+    out = ["// clang-format off",
+           "// The roots that www.jma.go.jp may chain to, from Debian's ca-certificates.",
            "// Written by scripts/board-certificates.py: run it again, never edit this file.",
            "// The first to expire: {} ({}).".format(*min(((r[3], r[0]) for r in roots))),
-           "// clang-format off", "#pragma once", "", "#include <Arduino.h>", "",
+           "#pragma once", "", "#include <Arduino.h>", "",
            "namespace parcelo {", "", "const char kAgencyRoots[] PROGMEM ="]
     for name, pem, _, expiry in roots:
         out.append("    // {}, valid until {}".format(name, expiry))

@@ -92,7 +92,9 @@ def c_string(text):
 
 
 def write_arduino(areas, codes, path):
-    lines = ["// Made by scripts/forecast-tables.py from the agency's " + SOURCES + ".",
+    # Generated files start with "clang-format off", so that `make format` leaves them as written.
+    lines = ["// clang-format off",
+             "// Made by scripts/forecast-tables.py from the agency's " + SOURCES + ".",
              "// " + CREDIT + ". Do not edit: run the script again.",
              '#include "ParceloTables.h"', "", "namespace parcelo {", "namespace tables {", ""]
     for name, rows in (("Area", areas), ("Code", codes)):

@@ -1,7 +1,7 @@
+// clang-format off
 // The roots that www.jma.go.jp may chain to, from Debian's ca-certificates.
 // Written by scripts/board-certificates.py: run it again, never edit this file.
 // The first to expire: 2029-05-29 (Security Communication RootCA2).
-// clang-format off
 #pragma once
 
 #include <Arduino.h>

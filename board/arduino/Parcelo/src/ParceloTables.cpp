@@ -1,3 +1,4 @@
+// clang-format off
 // Made by scripts/forecast-tables.py from the agency's forecast_area.json (2022-11), week_area05.json and week_area.json (2022-11), amedastable.json (2026-04), weather-codes.json (2021-07), area.json (2024).
 // 出典：気象庁ホームページ (Japan Meteorological Agency). Do not edit: run the script again.
 #include "ParceloTables.h"
