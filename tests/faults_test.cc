@@ -264,9 +264,11 @@ TEST(Interrupted, LeavesNoPartialFile) {
                {SIGTERM, 150}, {SIGHUP, 250},  {SIGHUP, 100, true}};
   for (const auto& c : cases) {
     TempDir out;
-    if (c.ignored) signal(c.signal_number, SIG_IGN);
+    // The child inherits this process's disposition, which a script's background job starts
+    // with SIGINT ignored: each case sets its own, and puts the old one back.
+    const auto previous = signal(c.signal_number, c.ignored ? SIG_IGN : SIG_DFL);
     const int pid = start_parcelo({dir / "in.json", out.path()});
-    signal(c.signal_number, SIG_DFL);
+    if (previous != SIG_ERR) signal(c.signal_number, previous);
     std::this_thread::sleep_for(std::chrono::milliseconds(c.after_ms));
     kill(pid, c.signal_number);
     EXPECT_EQ(wait_for(pid), c.ignored ? 0 : 128 + c.signal_number)
