@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "ParceloReaders.h"
+
 namespace parcelo {
 
 namespace {

@@ -59,10 +59,6 @@ inline const char* errorText(Error error) { return error.c_str(); }
 const size_t kCodeSize = 16;
 const size_t kNameSize = 128;
 
-// The call's error for the reader's: a name too long and a stream that stalls keep theirs; any
-// other, the document not being what the call reads, is `malformed`.
-Error fromJson(JsonError error, Error::Code malformed);
-
 // Whether `code` can name a file and a member of centers.json: not empty, shorter than
 // kCodeSize, without / \ or *.
 bool validCode(const char* code);

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "ParceloReaders.h"
 #include "ParceloTables.h"
 
 namespace parcelo {
