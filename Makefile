@@ -23,7 +23,7 @@ RELEASE_PACKAGES := $(TOOL_PACKAGES) $(CROSS_PACKAGES) $(MULTIARCH_PACKAGES) $(D
 WEB_PACKAGES := emscripten
 # The three engines the page is checked in (Chromium; Firefox; WebKit's MiniBrowser through its
 # WebDriver, in a virtual display), a Japanese font for its screenshots, unzip for its zips.
-BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb fonts-ipafont-gothic unzip
+BROWSER_PACKAGES := chromium firefox-esr webkit2gtk-driver xvfb fonts-ipafont-gothic unzip unicode-data kakasi-dic
 LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
 # The board's checks: the Arduino AVR core (its Print and Stream on this machine too), the
 # Arduino build and its compiler, the simulated Mega; the library 32-bit as well, as on the ESP32,
@@ -119,6 +119,8 @@ web: setup-tool
 test-web: build web
 	@sh scripts/install-packages.sh $(BROWSER_PACKAGES)
 	cd scripts/web-check && npm ci --no-audit --no-fund
+	@if [ -f ../shared/data/area.json ]; then python3 scripts/kanji-variants.py --check; \
+	  else echo "skip: ../shared/data/area.json is absent, data/kanji-variants.json is not compared"; fi
 	xvfb-run -a node scripts/web-check/check_page.mjs dist/parcelo-*.html $(BUILD)/parcelo . \
 	  $(SCREENSHOTS)
 
