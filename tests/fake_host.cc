@@ -1,6 +1,8 @@
 #include "fake_host.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace parcelo::testing {
@@ -159,8 +161,16 @@ void FakeHost::remove(const std::string& path) {
   if (folder_writable) entries_.erase(key(path));
 }
 
+// A list here is a file or nothing: what a folder, a FIFO or a device gives is the real host's
+// to answer, and the whole-process tests ask it.
 std::unique_ptr<std::istream> FakeRun::open_list(const std::string& path) {
-  if (disk.describe(path).kind != PathKind::kFile) return nullptr;
+  const PathKind kind = disk.describe(path).kind;
+  if (kind == PathKind::kNothing) return nullptr;
+  if (kind != PathKind::kFile) {
+    std::fprintf(stderr, "%s: a list that is not a file belongs in a whole-process test\n",
+                 path.c_str());
+    std::abort();
+  }
   return std::make_unique<std::istringstream>(disk.content(path));
 }
 

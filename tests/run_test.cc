@@ -15,6 +15,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -77,6 +78,42 @@ TEST_F(RunTest, ReportsAnOutputFolderThatIsMissing) {
     EXPECT_EQ(r.err, kCannotOpenOutput) << folder;
     EXPECT_FALSE(fs::exists(folder + "/centers.json")) << folder;
     EXPECT_FALSE(fs::exists(folder + "/110000.json")) << folder;
+  }
+}
+
+// Lists that only a real host can make: a folder is refused as a file it cannot open; a FIFO and
+// a device are read as the stream they give (a pipe, as `parcelo <(curl …) out` passes one;
+// /dev/null, which gives nothing).
+TEST_F(RunTest, ReadsOrRefusesListsThatAreNotFiles) {
+  const std::string fifo = dir_ / "fifo.json";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directory(dir_ / "folder.json");
+  static const struct {
+    const char* what;
+    const char* path;  // in the test's folder, or absolute
+    int status;
+    const char* err;  // a prefix of standard error
+  } cases[] = {
+      {"a folder", "folder.json", 1, "ファイルを開けませんでした。\n"},
+      {"a FIFO with a writer", "fifo.json", 0, ""},
+      {"a device that gives nothing", "/dev/null", 1,
+       "JSON パースエラー: [json.exception.parse_error.101] "},
+  };
+  for (const auto& c : cases) {
+    clear_outputs();
+    const std::string path = c.path[0] == '/' ? std::string(c.path) : dir_ / c.path;
+    // The writer opens the FIFO once the run opens it to read, writes the list and closes it.
+    std::thread writer;
+    if (path == fifo) writer = std::thread([&] { write_file(fifo, kOfficeExample); });
+    const ProcessResult r = run_parcelo({path, out_});
+    if (writer.joinable()) writer.join();
+    EXPECT_EQ(r.status, c.status) << c.what;
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << c.what << ": " << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(output("110000.json"), kOfficeExampleFile) << c.what;
+    } else {
+      EXPECT_TRUE(outputs().empty()) << c.what;
+    }
   }
 }
 
