@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "pipeline.h"
+#include "run_in_memory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  parcelo::fuzz::run_pipeline(std::string(reinterpret_cast<const char*>(data), size));
+  parcelo::fuzz::run_in_memory(std::string(reinterpret_cast<const char*>(data), size));
   return 0;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pipeline.h"
+#include "run_in_memory.h"
 
 namespace {
 
@@ -86,6 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Names may hold bytes that are not UTF-8: the text then fails to parse, as a file would.
   std::string text = list.dump(-1, ' ', false, json::error_handler_t::ignore);
   if (in.ConsumeBool()) text = "\xEF\xBB\xBF" + text;
-  parcelo::fuzz::run_pipeline(text + in.ConsumeRemainingBytesAsString());
+  parcelo::fuzz::run_in_memory(text + in.ConsumeRemainingBytesAsString());
   return 0;
 }

@@ -10,7 +10,7 @@
 
 #include "driver/run.h"
 #include "platform/file_host.h"
-#include "test_support.h"
+#include "process_result.h"
 
 namespace parcelo::testing {
 

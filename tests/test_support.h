@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "area/area_tables.h"
+#include "process_result.h"
 
 namespace parcelo::testing {
 
@@ -22,12 +23,6 @@ class TempDir {
 
  private:
   std::string path_;
-};
-
-struct ProcessResult {
-  int status = -1;  // the exit status, or 128 + the signal that ended the process
-  std::string out;
-  std::string err;
 };
 
 struct RunOptions {
