@@ -115,7 +115,14 @@ class WindowsHost : public FileHost {
     PathInfo info;
     const std::wstring target = host_path(path);
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return info;  // nothing there, as far as it tells
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      // Nothing there only where Windows says so; a look that fails otherwise (access denied, a
+      // disk that cannot be read) cannot tell, and nothing is written over what may be there.
+      const DWORD error = GetLastError();
+      const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+      info.kind = missing ? PathKind::kNothing : PathKind::kUnknown;
+      return info;
+    }
     // A link, a folder or a device is no file to replace; nor is what is not a file on a disk.
     constexpr DWORD kNotAFile =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
