@@ -29,8 +29,9 @@ LIBCXX_PACKAGES := clang libc++-dev libc++abi-dev libgtest-dev
 # Arduino build and its compiler, the simulated Mega; the library 32-bit as well, as on the ESP32,
 # under qemu where the kernel runs no 32-bit x86 program; Python for the Mega's files in flash;
 # OpenSSL and Debian's roots for the weather example's HTTPS, checked against a local server.
+# Clang's libFuzzer and sanitizers fuzz the board's readers, a short run in the tests.
 BOARD_PACKAGES := g++-i686-linux-gnu qemu-user arduino-core-avr arduino-builder arduino-ctags \
-  gcc-avr avr-libc simavr python3 libssl-dev openssl ca-certificates
+  gcc-avr avr-libc simavr python3 libssl-dev openssl ca-certificates $(CLANG_PACKAGES)
 
 # Every time stamp in the packages and archives is the last commit's, so that they can be built
 # again byte for byte.
@@ -178,6 +179,8 @@ fuzz: setup-tool
 	  build-fuzz/corpus-bytes fuzz/corpus tests/data
 	build-fuzz/fuzz_lists -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  build-fuzz/corpus-lists
+	@sh scripts/install-packages.sh $(BOARD_PACKAGES)
+	sh tests/board/fuzz-board.sh build-fuzz/parcelo build-fuzz/board $(FUZZ_SECONDS)
 
 # A whole run over the agency's real list under valgrind's leak check.
 memcheck: build
