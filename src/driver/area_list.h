@@ -4,7 +4,7 @@
 #include <istream>
 
 #include "area/area_tables.h"
-#include "output/console.h"
+#include "driver/outcome.h"
 
 namespace parcelo {
 

@@ -7,12 +7,20 @@
 
 #include "area/area_tables.h"
 #include "driver/area_list.h"
+#include "driver/outcome.h"
 #include "output/centre_index.h"
 #include "output/office_file.h"
 #include "output/write_json_file.h"
 
 namespace parcelo {
 namespace {
+
+// Returns the path of the file `name`.json in `folder`: the one place a file name of the run is
+// made.
+std::string output_path(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  return path.append("/").append(name).append(".json");
+}
 
 // Points `document` at the parsed list, or says why there is none. The document is never
 // destroyed: the library frees a large document with a work stack allocated inside a noexcept

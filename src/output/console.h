@@ -1,8 +1,6 @@
 #ifndef PARCELO_OUTPUT_CONSOLE_H_
 #define PARCELO_OUTPUT_CONSOLE_H_
 
-#include <optional>
-#include <string>
 #include <string_view>
 
 namespace parcelo {
@@ -64,14 +62,6 @@ void report_written(Console& console, std::string_view path);
 // hands the failure's name to an embedding program. Allocates nothing for short details on the
 // host's console.
 void report_failure(Console& console, FailureKind kind, std::string_view detail = {});
-
-// Why a step of the run failed, and its detail, which the run reports. A step that succeeds
-// returns no Failure.
-struct Failure {
-  FailureKind kind;
-  std::string detail;
-};
-using Outcome = std::optional<Failure>;
 
 }  // namespace parcelo
 

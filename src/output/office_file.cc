@@ -83,11 +83,6 @@ bool is_safe_file_name(std::string_view code) {
   return !platform::names_windows_device(code);
 }
 
-std::string output_path(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  return path.append("/").append(name).append(".json");
-}
-
 OfficeFiles::OfficeFiles(const AreaTables& tables)
     : tables_(tables),
       next_(records_of(tables.offices).begin()),

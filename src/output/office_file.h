@@ -28,10 +28,6 @@ void build_office_file(std::string_view office_code, const json& office, const A
 // "*", and not a Windows device name (platform::names_windows_device).
 bool is_safe_file_name(std::string_view code);
 
-// Returns the path of the file `name`.json in `folder`: the one place a file name of the run is
-// made.
-std::string output_path(std::string_view folder, std::string_view name);
-
 // The office files of a list, one at a time, in ascending byte order of the office codes: the
 // driver asks for the next, writes it and asks again. An office whose code cannot name its
 // file, on every host alike, is refused: one that is not a safe file name (is_safe_file_name),
