@@ -82,7 +82,8 @@ cp -R board/arduino/Parcelo build-release/Parcelo
 cp LICENSE build-release/Parcelo/
 zip Parcelo "parcelo-arduino-$version"
 mkdir -p "build-release/parcelo-micropython-$version"
-cp board/micropython/*.py LICENSE "build-release/parcelo-micropython-$version/"
+cp board/micropython/*.py board/micropython/package.json LICENSE "build-release/parcelo-micropython-$version/"
+cp -R board/micropython/examples "build-release/parcelo-micropython-$version/"
 zip "parcelo-micropython-$version" "parcelo-micropython-$version"
 
 (cd dist && sha256sum -- * >SHA256SUMS)

@@ -87,7 +87,12 @@ class _Tokens:
     handler each value with its path: handler.value(path, text) for a string (None for any other
     value; "" with too_long for a string longer than TEXT_SIZE bytes, which is not kept),
     handler.begin(path, is_object) and handler.end(path) for objects and arrays. `path` holds a
-    key or an index per level. Holds one string at most, and the path."""
+    key or an index per level. Holds one string at most, and the path.
+
+    Why it is pushed where the Arduino reader pulls: that reader asks its Stream for each byte,
+    a cheap call in C++. In Python a call per byte is what costs most, while read(256) on a file
+    or socket is one call; so read_stream reads chunks, waiting and timing out in one place,
+    and this state machine takes each chunk whole, with no call back into the stream."""
 
     def __init__(self, handler, limit=TEXT_SIZE):
         self.handler = handler

@@ -16,7 +16,7 @@ const [tool, work] = process.argv.slice(2);
 
 // Every code block in the guides' board sections is one of the short examples, whole.
 const examples = ["../../board/arduino/Parcelo/examples/AreaCode/AreaCode.ino",
-                  "../../board/micropython/area_code.py"]
+                  "../../board/micropython/examples/area_code.py"]
   .map((file) => fs.readFileSync(path.join(here, file), "utf8"));
 const sections = ["guide.en.md", "guide.ja.md"].flatMap((guide) => [...fs.readFileSync(
   path.join(here, "../../docs", guide), "utf8").matchAll(/^## (?:On the board|ボードで使う)\n([\s\S]*?)(?=^## |(?![\s\S]))/gm)]);
@@ -46,17 +46,21 @@ const python = (code) => {
   mp.runPython(code);
   return output;
 };
-for (const file of ["../../board/micropython/parcelo.py", "../../board/micropython/area_code.py",
-                    "../../board/micropython/parcelo_forecast.py",
-                    "../../board/micropython/parcelo_tables.py",
-                    "../../board/micropython/town_weather.py",
-                    "../../board/micropython/parcelo_http.py",
-                    "../../board/micropython/parcelo_warning.py",
-                    "../../board/micropython/parcelo_warning_tables.py",
-                    "../../board/micropython/parcelo_certificates.py",
-                    "../../board/micropython/choose_your_town.py", "M5.py"]) {
-  mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(here, file)));
+// The module as mip installs it, from its package.json into /lib; the examples and the M5
+// stand-in beside the program. Every file of the module must be in the package.
+const module = path.join(here, "../../board/micropython");
+const { urls, version } = JSON.parse(fs.readFileSync(path.join(module, "package.json"), "utf8"));
+const unlisted = fs.readdirSync(module).filter((f) => f.endsWith(".py") && !urls.some(([, url]) => url === f));
+const library = fs.readFileSync(path.join(here, "../../board/arduino/Parcelo/library.properties"), "utf8");
+const packaged = [unlisted.length === 0 && library.includes(`\nversion=${version}\n`),
+                  `package.json lists every module file (not ${unlisted}) with the library's version (${version})`];
+mp.FS.mkdir("/lib");
+for (const [target, url] of urls) mp.FS.writeFile("/lib/" + target, fs.readFileSync(path.join(module, url)));
+for (const file of ["examples/area_code.py", "examples/town_weather.py", "examples/choose_your_town.py"]) {
+  mp.FS.writeFile("/" + path.basename(file), fs.readFileSync(path.join(module, file)));
 }
+mp.FS.writeFile("/M5.py", fs.readFileSync(path.join(here, "M5.py")));
+mp.runPython('import sys\nif "/lib" not in sys.path: sys.path.append("/lib")');
 // The tool's files, and the same with CR LF line ends.
 mp.FS.mkdir("/sd");
 mp.FS.mkdir("/sd/parcelo");
@@ -70,6 +74,7 @@ let failures = 0;
 const expect = (ok, what) => {
   if (!ok && ++failures <= 20) console.log("FAILED: " + what);
 };
+expect(...packaged);
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
 
 // What the files hold, read here.
