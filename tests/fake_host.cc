@@ -103,44 +103,58 @@ PathInfo FakeHost::describe(const std::string& path) {
   return info;
 }
 
-Created FakeHost::create_temporary(const std::string& path) {
+// A file of the fake open for writing: its node, and the host whose failures, limits and clock
+// it obeys.
+class FakeHost::File : public platform::OpenFile {
+ public:
+  File(FakeHost& host, std::shared_ptr<Node> node) : host_(host), node_(std::move(node)) {}
+
+  void keep_permissions(const PathInfo& like) override {
+    if (host_.behaviour_.permission_bits) node_->mode = like.mode;
+  }
+
+  bool write_all(std::string_view text) override {
+    if (host_.fail_at == "lock the folder") host_.folder_writable = false;
+    std::string converted;
+    for (const char c : text)
+      converted += c == '\n' ? host_.behaviour_.line_end : std::string(1, c);
+    const size_t limit = host_.size_limit;
+    const bool whole =
+        host_.fail_at != "write" && node_->content.size() + converted.size() <= limit;
+    // A write that stops leaves one character of it, as far as a size limit lets it go.
+    const size_t room = limit - std::min(limit, node_->content.size());
+    node_->content += converted.substr(0, whole ? converted.size() : std::min<size_t>(room, 1));
+    node_->time = host_.clock_++;
+    return whole;
+  }
+
+  bool close(FileIdentity& made) override {
+    made = host_.identity_of(*node_);
+    return host_.fail_at != "close";
+  }
+
+ private:
+  FakeHost& host_;
+  std::shared_ptr<Node> node_;
+};
+
+Created FakeHost::create_temporary(const std::string& path,
+                                   std::unique_ptr<platform::OpenFile>& file) {
   if (fail_at == "create" || !folder_writable) return Created::kFailed;
   if (exists(path)) return Created::kExists;
-  open_ = make(path);
-  open_->mode = 0644;
+  const auto node = make(path);
+  node->mode = 0644;
   pending_ = path;
+  file = std::make_unique<File>(*this, node);
   return Created::kCreated;
 }
 
-bool FakeHost::open_existing(const std::string& path) {
+std::unique_ptr<platform::OpenFile> FakeHost::open_existing(const std::string& path) {
   const auto node = find(path);
-  if (fail_at == "open" || !node || node->kind != PathKind::kFile) return false;
-  open_ = node;
-  open_->content.clear();
-  open_->time = clock_++;
-  return true;
-}
-
-void FakeHost::keep_permissions(const PathInfo& like) {
-  if (behaviour_.permission_bits) open_->mode = like.mode;
-}
-
-bool FakeHost::write_all(std::string_view text) {
-  if (fail_at == "lock the folder") folder_writable = false;
-  std::string converted;
-  for (const char c : text) converted += c == '\n' ? behaviour_.line_end : std::string(1, c);
-  const bool whole = fail_at != "write" && open_->content.size() + converted.size() <= size_limit;
-  // A write that stops leaves one character of it, as far as a size limit lets it go.
-  const size_t room = size_limit - std::min(size_limit, open_->content.size());
-  open_->content += converted.substr(0, whole ? converted.size() : std::min<size_t>(room, 1));
-  open_->time = clock_++;
-  return whole;
-}
-
-bool FakeHost::close(FileIdentity& made) {
-  made = identity_of(*open_);
-  open_.reset();
-  return fail_at != "close";
+  if (fail_at == "open" || !node || node->kind != PathKind::kFile) return nullptr;
+  node->content.clear();
+  node->time = clock_++;
+  return std::make_unique<File>(*this, node);
 }
 
 bool FakeHost::rename_temporary(const std::string& path) {

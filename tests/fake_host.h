@@ -52,17 +52,16 @@ class FakeHost : public platform::FileHost {
   std::size_t size_limit = SIZE_MAX;  // a file-size limit: a longer write stops there
 
   platform::PathInfo describe(const std::string& path) override;
-  platform::Created create_temporary(const std::string& path) override;
-  bool open_existing(const std::string& path) override;
-  void keep_permissions(const platform::PathInfo& like) override;
-  bool write_all(std::string_view text) override;
-  bool close(platform::FileIdentity& made) override;
+  platform::Created create_temporary(const std::string& path,
+                                     std::unique_ptr<platform::OpenFile>& file) override;
+  std::unique_ptr<platform::OpenFile> open_existing(const std::string& path) override;
   bool rename_temporary(const std::string& path) override;
   void remove_temporary() override;
   void remove(const std::string& path) override;
   unsigned long process_id() override { return 4242; }
 
  private:
+  class File;
   struct Node {
     platform::PathKind kind = platform::PathKind::kFile;
     std::string content;
@@ -83,7 +82,6 @@ class FakeHost : public platform::FileHost {
 
   const Behaviour& behaviour_;
   std::map<std::string, Entry> entries_;
-  std::shared_ptr<Node> open_;
   std::string pending_;
   std::uint64_t clock_ = 1;
   std::uint64_t numbers_ = 1;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -39,8 +40,25 @@ struct PathInfo {
 
 enum class Created { kCreated, kExists, kFailed };
 
-// The primitives of one host's file system. At most one file is open at a time: the one that
-// create_temporary or open_existing opened, until close.
+// A file a host opened for writing, held by whoever opened it; closed by close(), or when it is
+// dropped.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+
+  // Gives the file the permission bits of `like`, where the host keeps any.
+  virtual void keep_permissions(const PathInfo& like) = 0;
+
+  // Writes all of `text` to the file in text mode (a line feed becomes the host's line end).
+  // Returns false when not all of it was written.
+  virtual bool write_all(std::string_view text) = 0;
+
+  // Closes the file and sets `made` to the identity it was left with. Returns false when the
+  // file could not be told or closed (it is closed anyway).
+  virtual bool close(FileIdentity& made) = 0;
+};
+
+// The primitives of one host's file system.
 class FileHost {
  public:
   virtual ~FileHost() = default;
@@ -48,25 +66,14 @@ class FileHost {
   // Describes what stands at `path`, without following a link or opening anything there.
   virtual PathInfo describe(const std::string& path) = 0;
 
-  // Creates `path` as a new file, opens it for writing and records it as the pending temporary
-  // file, which an interrupted run removes before it ends: never through a link, kExists when
-  // anything stands there. Interrupts never see it created but not recorded.
-  virtual Created create_temporary(const std::string& path) = 0;
+  // Creates `path` as a new file, hands it open for writing to `file` and records it as the
+  // pending temporary file, which an interrupted run removes before it ends: never through a
+  // link, kExists when anything stands there. Interrupts never see it created but not recorded.
+  virtual Created create_temporary(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
 
   // Opens the regular file at `path` for writing, truncated; never through a link, never
-  // waiting on a FIFO. Returns false when it cannot.
-  virtual bool open_existing(const std::string& path) = 0;
-
-  // Gives the open file the permission bits of `like`, where the host keeps any.
-  virtual void keep_permissions(const PathInfo& like) = 0;
-
-  // Writes all of `text` to the open file in text mode (a line feed becomes the host's line
-  // end). Returns false when not all of it was written.
-  virtual bool write_all(std::string_view text) = 0;
-
-  // Closes the open file and sets `made` to the identity it was left with. Returns false when
-  // the file could not be told or closed (it is closed anyway).
-  virtual bool close(FileIdentity& made) = 0;
+  // waiting on a FIFO. Returns null when it cannot.
+  virtual std::unique_ptr<OpenFile> open_existing(const std::string& path) = 0;
 
   // Renames the pending temporary file over the file at `path`, and forgets it. Returns false,
   // the file still there, when it cannot.

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/file_host.h"
@@ -74,37 +75,15 @@ void end_interrupted(int signal_number) {
   raise(signal_number);
 }
 
-class PosixHost : public FileHost {
+// A descriptor open for writing, closed when dropped.
+class PosixFile : public OpenFile {
  public:
-  PathInfo describe(const std::string& path) override {
-    PathInfo info;
-    struct stat existing;
-    if (lstat(path.c_str(), &existing) != 0) {
-      info.kind = errno == ENOENT ? PathKind::kNothing : PathKind::kUnknown;
-      return info;
-    }
-    info.kind = S_ISREG(existing.st_mode) ? PathKind::kFile : PathKind::kOther;
-    info.writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-    info.links = static_cast<std::uint32_t>(existing.st_nlink);
-    info.mode = existing.st_mode & 07777;
-    info.identity = identity_of(existing);
-    return info;
+  explicit PosixFile(int descriptor) : descriptor_(descriptor) {}
+  ~PosixFile() override {
+    if (descriptor_ >= 0) ::close(descriptor_);
   }
-
-  Created create_temporary(const std::string& path) override {
-    if (path.size() >= sizeof pending_temp) return Created::kFailed;
-    SignalsHeld held;
-    std::memcpy(pending_temp, path.c_str(), path.size() + 1);
-    descriptor_ = open(pending_temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    has_pending_temp = descriptor_ >= 0;
-    if (descriptor_ >= 0) return Created::kCreated;
-    return errno == EEXIST ? Created::kExists : Created::kFailed;
-  }
-
-  bool open_existing(const std::string& path) override {
-    descriptor_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    return descriptor_ >= 0;
-  }
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
 
   // A file system without permission bits (FAT) refuses the change: the file is whole anyway.
   void keep_permissions(const PathInfo& like) override { fchmod(descriptor_, like.mode); }
@@ -128,6 +107,46 @@ class PosixHost : public FileHost {
     return told && closed;
   }
 
+ private:
+  int descriptor_;
+};
+
+class PosixHost : public FileHost {
+ public:
+  PathInfo describe(const std::string& path) override {
+    PathInfo info;
+    struct stat existing;
+    if (lstat(path.c_str(), &existing) != 0) {
+      info.kind = errno == ENOENT ? PathKind::kNothing : PathKind::kUnknown;
+      return info;
+    }
+    info.kind = S_ISREG(existing.st_mode) ? PathKind::kFile : PathKind::kOther;
+    info.writable = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    info.links = static_cast<std::uint32_t>(existing.st_nlink);
+    info.mode = existing.st_mode & 07777;
+    info.identity = identity_of(existing);
+    return info;
+  }
+
+  Created create_temporary(const std::string& path, std::unique_ptr<OpenFile>& file) override {
+    if (path.size() >= sizeof pending_temp) return Created::kFailed;
+    SignalsHeld held;
+    std::memcpy(pending_temp, path.c_str(), path.size() + 1);
+    const int descriptor =
+        open(pending_temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    has_pending_temp = descriptor >= 0;
+    if (descriptor < 0) return errno == EEXIST ? Created::kExists : Created::kFailed;
+    file = std::make_unique<PosixFile>(descriptor);
+    return Created::kCreated;
+  }
+
+  std::unique_ptr<OpenFile> open_existing(const std::string& path) override {
+    const int descriptor =
+        open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    return std::make_unique<PosixFile>(descriptor);
+  }
+
   bool rename_temporary(const std::string& path) override {
     SignalsHeld held;
     const bool renamed = rename(pending_temp, path.c_str()) == 0;
@@ -144,9 +163,6 @@ class PosixHost : public FileHost {
   void remove(const std::string& path) override { unlink(path.c_str()); }
 
   unsigned long process_id() override { return static_cast<unsigned long>(getpid()); }
-
- private:
-  int descriptor_ = -1;
 };
 
 }  // namespace

@@ -13,10 +13,11 @@ constexpr int kTemporaryNamesToTry = 100;
 // be created may not let one be removed either, and then the file stays as far as it got.
 FileWrite write_in_place(FileHost& host, WriteRecord& record, const std::string& path,
                          std::string_view text) {
-  if (!host.open_existing(path)) return FileWrite::kCannotOpen;
-  const bool whole = host.write_all(text);
+  const std::unique_ptr<OpenFile> file = host.open_existing(path);
+  if (!file) return FileWrite::kCannotOpen;
+  const bool whole = file->write_all(text);
   FileIdentity made;
-  if (!host.close(made) || !whole) {
+  if (!file->close(made) || !whole) {
     host.remove(path);
     return FileWrite::kCannotWrite;
   }
@@ -25,14 +26,16 @@ FileWrite write_in_place(FileHost& host, WriteRecord& record, const std::string&
 }
 
 // Creates the temporary file beside `path`, under the first of this process's names that
-// nothing stands at. Returns false when none can be created.
-bool create_temporary(FileHost& host, WriteRecord& record, const std::string& path) {
+// nothing stands at, and returns it open; null when none can be created.
+std::unique_ptr<OpenFile> create_temporary(FileHost& host, WriteRecord& record,
+                                           const std::string& path) {
+  std::unique_ptr<OpenFile> file;
   for (int attempt = 0; attempt < kTemporaryNamesToTry; ++attempt) {
     const Created created =
-        host.create_temporary(temporary_path(path, host.process_id(), record.next_serial++));
-    if (created != Created::kExists) return created == Created::kCreated;
+        host.create_temporary(temporary_path(path, host.process_id(), record.next_serial++), file);
+    if (created != Created::kExists) break;
   }
-  return false;
+  return file;
 }
 
 }  // namespace
@@ -47,15 +50,16 @@ FileWrite write_whole_file(FileHost& host, WriteRecord& record, const std::strin
     return FileWrite::kCannotOpen;
   }
   if (exists && record.written.count(existing.identity) != 0) return FileWrite::kRefusedOwnFile;
-  if (!create_temporary(host, record, path)) {
+  const std::unique_ptr<OpenFile> file = create_temporary(host, record, path);
+  if (!file) {
     const bool alone = exists && existing.links == 1;
     return alone ? write_in_place(host, record, path, text) : FileWrite::kCannotOpen;
   }
   // A replaced file keeps its permission bits; other hard links to it keep the old content.
-  if (exists) host.keep_permissions(existing);
-  const bool whole = host.write_all(text);
+  if (exists) file->keep_permissions(existing);
+  const bool whole = file->write_all(text);
   FileIdentity made;
-  if (!host.close(made) || !whole) {
+  if (!file->close(made) || !whole) {
     host.remove_temporary();
     return FileWrite::kCannotWrite;
   }

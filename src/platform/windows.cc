@@ -109,6 +109,51 @@ bool identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
   return known;
 }
 
+// A file open for writing in the C runtime's text mode (CR LF line ends), closed when dropped.
+class WindowsFile : public OpenFile {
+ public:
+  // Wraps `handle`; null, with the handle closed, when the C runtime cannot take it.
+  static std::unique_ptr<OpenFile> open_text(HANDLE handle) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+    std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
+    if (file == nullptr) {
+      if (descriptor < 0)
+        CloseHandle(handle);
+      else
+        _close(descriptor);
+      return nullptr;
+    }
+    return std::unique_ptr<OpenFile>(new WindowsFile(handle, file));
+  }
+  ~WindowsFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  WindowsFile(const WindowsFile&) = delete;
+  WindowsFile& operator=(const WindowsFile&) = delete;
+
+  void keep_permissions(const PathInfo&) override {}  // NTFS keeps no permission bits
+
+  bool write_all(std::string_view text) override {
+    return std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+           std::fflush(file_) == 0;
+  }
+
+  bool close(FileIdentity& made) override {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool told = GetFileInformationByHandle(handle_, &info) != 0;
+    made = identity_of(info);
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return told && closed;
+  }
+
+ private:
+  WindowsFile(HANDLE handle, std::FILE* file) : handle_(handle), file_(file) {}
+
+  HANDLE handle_;
+  std::FILE* file_;
+};
+
 class WindowsHost : public FileHost {
  public:
   PathInfo describe(const std::string& path) override {
@@ -135,7 +180,7 @@ class WindowsHost : public FileHost {
     return info;
   }
 
-  Created create_temporary(const std::string& path) override {
+  Created create_temporary(const std::string& path, std::unique_ptr<OpenFile>& file) override {
     pending_temp = host_path(path);
     // Shared for deletion, so that the console handler can remove it while it is open.
     const HANDLE handle = CreateFileW(pending_temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
@@ -144,31 +189,17 @@ class WindowsHost : public FileHost {
       return GetLastError() == ERROR_FILE_EXISTS ? Created::kExists : Created::kFailed;
     }
     has_pending_temp = true;
-    if (open_text(handle)) return Created::kCreated;
+    file = WindowsFile::open_text(handle);
+    if (file) return Created::kCreated;
     remove_temporary();
     return Created::kFailed;
   }
 
-  bool open_existing(const std::string& path) override {
+  std::unique_ptr<OpenFile> open_existing(const std::string& path) override {
     const HANDLE handle = CreateFileW(host_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                       nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle != INVALID_HANDLE_VALUE && open_text(handle);
-  }
-
-  void keep_permissions(const PathInfo&) override {}  // NTFS keeps no permission bits
-
-  bool write_all(std::string_view text) override {
-    return std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
-           std::fflush(file_) == 0;
-  }
-
-  bool close(FileIdentity& made) override {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    const bool told = GetFileInformationByHandle(handle_, &info) != 0;
-    made = identity_of(info);
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return told && closed;
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return WindowsFile::open_text(handle);
   }
 
   bool rename_temporary(const std::string& path) override {
@@ -186,26 +217,6 @@ class WindowsHost : public FileHost {
   void remove(const std::string& path) override { DeleteFileW(host_path(path).c_str()); }
 
   unsigned long process_id() override { return GetCurrentProcessId(); }
-
- private:
-  // Wraps `handle` in the C runtime's text mode (CR LF line ends). Returns false, with the handle
-  // closed, when it cannot.
-  bool open_text(HANDLE handle) {
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
-    file_ = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
-    if (file_ == nullptr) {
-      if (descriptor < 0)
-        CloseHandle(handle);
-      else
-        _close(descriptor);
-      return false;
-    }
-    handle_ = handle;
-    return true;
-  }
-
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-  std::FILE* file_ = nullptr;
 };
 
 // Ctrl-C, Ctrl-Break or the console closing: the temporary file goes, then the default handler
