@@ -188,22 +188,21 @@ def _list(value):
 def _text(value, size):
     if not isinstance(value, str):
         raise Error(NOT_PARCELO)
-    value = _paired(value)
-    if len(value.encode()) >= size:
+    try:
+        data = value.encode()
+    except UnicodeError:  # CPython: half of a surrogate pair alone
+        raise Error(NOT_PARCELO)
+    if b"\xed" in data:
+        value, data = _paired(data)
+    if len(data) >= size:
         raise Error(TOO_LONG)
     return value
 
 
-def _paired(value):
+def _paired(data):
     # MicroPython's json decodes a character outside the BMP, written as a surrogate pair
-    # ("\ud842\udfb7"), into the pair's two halves, 3 bytes each; joined, it is the character
+    # ("\ud842\udfb7"), into the pair's two halves, 3 bytes each; joined, they are the character
     # itself (𠮷, 4 bytes), as the file means it. A half alone means no character: not our file.
-    try:
-        data = value.encode()
-    except UnicodeError:  # CPython: a half alone
-        raise Error(NOT_PARCELO)
-    if b"\xed" not in data:
-        return value
     out, at = bytearray(), 0
     while at < len(data):
         if data[at] == 0xED and at + 2 < len(data) and data[at + 1] >= 0xA0:
@@ -217,7 +216,7 @@ def _paired(value):
         else:
             out.append(data[at])
             at += 1
-    return bytes(out).decode()
+    return bytes(out).decode(), out
 
 
 def _code(value):
