@@ -8,15 +8,10 @@ set -eu
 tool=$1 work=$2 cxx=$3
 shift 3
 here=$(cd "$(dirname "$0")" && pwd)
-library=$here/../../board/arduino/Parcelo
+. "$here/host-build.sh"
 examples=$library/examples
-core=/usr/share/arduino/hardware/arduino/avr/cores/arduino
-shared=$here/../../../shared/data
-if [ ! -f "$shared/area.json" ]; then
-  echo "skipped: the board's check needs ../shared/data/area.json"
-  exit 77
-fi
-rm -rf "$work" && mkdir -p "$work/real/parcelo" "$work/crlf/parcelo" "$work/core" "$work/include"
+need_shared "the board's check"
+rm -rf "$work" && mkdir -p "$work/real/parcelo" "$work/crlf/parcelo" "$work/include"
 "$tool" "$shared/area.json" "$work/real/parcelo" >/dev/null
 # The tables in flash are what scripts/forecast-tables.py makes of the agency's tables.
 mkdir "$work/tables"
@@ -36,10 +31,7 @@ node "$here/warning_rules.mjs" "$shared" "$work/warning-answers.json"
 for file in "$work"/real/parcelo/*; do
   sed 's/$/\r/' "$file" >"$work/crlf/parcelo/${file##*/}"
 done
-# The core's files beside the check's own Arduino.h, which their #include "Arduino.h" finds.
-cp "$core"/Print.* "$core"/Stream.* "$core"/WString.* "$core"/Printable.h "$core"/Client.h \
-  "$core"/IPAddress.* "$work/core/"
-cp -R "$here"/arduino/* "$work/core/"
+copy_core "$work"
 # nlohmann::json for the 32-bit compiler too, without the rest of this machine's headers.
 ln -s /usr/include/nlohmann "$work/include/nlohmann"
 

@@ -7,17 +7,10 @@
 set -eu
 tool=$1 work=$2 seconds=$3
 here=$(cd "$(dirname "$0")" && pwd)
-library=$here/../../board/arduino/Parcelo
-core=/usr/share/arduino/hardware/arduino/avr/cores/arduino
-shared=$here/../../../shared/data
-if [ ! -f "$shared/area.json" ]; then
-  echo "skipped: the board's fuzzing needs ../shared/data/area.json for its seeds"
-  exit 77
-fi
-rm -rf "$work" && mkdir -p "$work/core" "$work/seeds" "$work/corpus" "$work/objects"
-cp "$core"/Print.* "$core"/Stream.* "$core"/WString.* "$core"/Printable.h "$core"/Client.h \
-  "$core"/IPAddress.* "$work/core/"
-cp -R "$here"/arduino/* "$work/core/"
+. "$here/host-build.sh"
+need_shared "the board's fuzzing, for its seeds,"
+rm -rf "$work" && mkdir -p "$work/seeds" "$work/corpus" "$work/objects"
+copy_core "$work"
 "$tool" "$shared/area.json" "$work/seeds" >/dev/null
 cp "$here/town.json" "$shared"/forecast/*.json "$work/seeds/"
 find "$shared/warning" -name '*.json' -exec cp {} "$work/seeds/" \;
