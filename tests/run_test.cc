@@ -81,20 +81,28 @@ TEST_F(RunTest, ReportsAnOutputFolderThatIsMissing) {
   }
 }
 
-// Lists that only a real host can make: a folder is refused as a file it cannot open; a FIFO and
-// a device are read as the stream they give (a pipe, as `parcelo <(curl …) out` passes one;
-// /dev/null, which gives nothing).
+// Lists that only a real host can make: a folder, and a file the user may not read (root runs
+// the tool as another user here), are refused as files it cannot open; a FIFO and a device are
+// read as the stream they give (a pipe, as `parcelo <(curl …) out` passes one; /dev/null, which
+// gives nothing).
 TEST_F(RunTest, ReadsOrRefusesListsThatAreNotFiles) {
+  constexpr unsigned kNobody = 65534;
   const std::string fifo = dir_ / "fifo.json";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   fs::create_directory(dir_ / "folder.json");
+  write_file(dir_ / "unreadable.json", kOfficeExample);
+  fs::permissions(dir_ / "unreadable.json", fs::perms::none);
+  fs::permissions(dir_.path(), fs::perms(0755));
   static const struct {
     const char* what;
     const char* path;  // in the test's folder, or absolute
     int status;
     const char* err;  // a prefix of standard error
+    unsigned user = 0;
   } cases[] = {
       {"a folder", "folder.json", 1, "ファイルを開けませんでした。\n"},
+      {"a file the user may not read", "unreadable.json", 1, "ファイルを開けませんでした。\n",
+       kNobody},
       {"a FIFO with a writer", "fifo.json", 0, ""},
       {"a device that gives nothing", "/dev/null", 1,
        "JSON パースエラー: [json.exception.parse_error.101] "},
@@ -105,7 +113,9 @@ TEST_F(RunTest, ReadsOrRefusesListsThatAreNotFiles) {
     // The writer opens the FIFO once the run opens it to read, writes the list and closes it.
     std::thread writer;
     if (path == fifo) writer = std::thread([&] { write_file(fifo, kOfficeExample); });
-    const ProcessResult r = run_parcelo({path, out_});
+    RunOptions options;
+    options.user = c.user;
+    const ProcessResult r = run_parcelo({path, out_}, options);
     if (writer.joinable()) writer.join();
     EXPECT_EQ(r.status, c.status) << c.what;
     EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << c.what << ": " << r.err;
