@@ -123,23 +123,17 @@ def _check_code(code):
 
 
 def _load(folder, name, kind, order=None):
-    # `order`, where given, receives the top object's keys in the file's order, which
-    # MicroPython's dict does not keep (centers.json is small enough to be held as text).
     path = folder + "/" + name + ".json"
     try:
         with open(path) as file:
             # A byte-order mark, as Windows editors write it, is read past; without one the
             # file is opened again, so that json reads it whole from the start.
             if file.read(1) == "\ufeff":
-                text = file.read() if order is not None else None
-                value = json.load(file) if text is None else json.loads(text)
+                value = _parse(file, order)
             else:
                 file.close()
                 with open(path) as again:
-                    text = again.read() if order is not None else None
-                    value = json.load(again) if text is None else json.loads(text)
-            if text is not None and isinstance(value, dict):
-                order.extend(_keys(text))
+                    value = _parse(again, order)
     except OSError:
         raise Error(NO_FILE)
     except (ValueError, UnicodeError, RuntimeError):
@@ -149,6 +143,18 @@ def _load(folder, name, kind, order=None):
         return {}
     if not isinstance(value, kind):
         raise Error(NOT_PARCELO)
+    return value
+
+
+def _parse(file, order):
+    # `order`, where given, receives the top object's keys in the file's order, which
+    # MicroPython's dict does not keep (centers.json is small enough to be held as text).
+    if order is None:
+        return json.load(file)
+    text = file.read()
+    value = json.loads(text)
+    if isinstance(value, dict):
+        order.extend(_keys(text))
     return value
 
 

@@ -41,6 +41,16 @@ class _Malformed(Exception):
     pass
 
 
+def value_text(text, too_long, size):
+    """A value the agency writes as a string (None for any other: not the document), kept
+    where it fits `size` bytes with the Arduino library's NUL; TOO_LONG where it does not."""
+    if text is None:
+        raise _Malformed()
+    if too_long or len(text.encode()) >= size:
+        raise parcelo.Error(parcelo.TOO_LONG)
+    return text
+
+
 def _ticks():
     # Milliseconds; MicroPython's ticks_ms wraps after days, far beyond one document.
     return time.ticks_ms() if hasattr(time, "ticks_ms") else int(time.time() * 1000)
@@ -375,17 +385,17 @@ class _Forecast:
         if depth < 2 or path[0] > 1:
             return
         if depth == 2 and path == [0, "reportDatetime"]:
-            self.answer["reportDatetime"] = self.text(text, too_long, TIME_SIZE)
+            self.answer["reportDatetime"] = value_text(text, too_long, TIME_SIZE)
             return
         kind = self.kind(path)
         if kind is None or depth < 5:
             return
         if depth == 5 and path[3] == "timeDefines":
-            self.times(kind, path[4], self.text(text, too_long, TIME_SIZE))
+            self.times(kind, path[4], value_text(text, too_long, TIME_SIZE))
         elif depth == 7 and path[3] == "areas" and path[5] == "area":
             if path[6] in ("code", "name"):
                 size = parcelo.CODE_SIZE if path[6] == "code" else STATION_NAME_SIZE
-                self.place[path[6]] = self.text(text, too_long, size)
+                self.place[path[6]] = value_text(text, too_long, size)
         elif depth == 7 and path[3] == "areas":
             here = (path[0], path[2], path[4])
             if self.named != here:
@@ -395,16 +405,7 @@ class _Forecast:
             target = self.slot(kind, path[5], path[6])
             if target is not None:
                 place, field, size = target
-                place[field] = self.text(text, too_long, size)
-
-    @staticmethod
-    def text(text, too_long, size):
-        if text is None:
-            raise _Malformed()  # the agency writes every value as a string
-        if too_long or len(text.encode()) >= size:
-            raise parcelo.Error(parcelo.TOO_LONG)
-        return text
-
+                place[field] = value_text(text, too_long, size)
     def times(self, kind, index, moment):
         if kind == "weather" and index < 3:
             self.answer["days"].append({"time": moment, "weatherCode": "", "weather": "",

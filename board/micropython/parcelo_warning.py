@@ -60,14 +60,6 @@ def _rank(level):
     return 2 if level == UNKNOWN else level
 
 
-def _text(text, size):
-    if text is None:
-        raise parcelo_forecast._Malformed()  # the agency writes these as strings
-    if len(text.encode()) >= size:
-        raise parcelo.Error(parcelo.TOO_LONG)
-    return text
-
-
 class _Warnings:
     """Hears the document's values and keeps the town's kinds."""
 
@@ -145,14 +137,12 @@ class _Warnings:
             return
         if depth < 2:
             raise parcelo_forecast._Malformed()  # the document and its bulletins are containers
-        if too_long:
-            text = "x" * HEADLINE_SIZE  # longer than any field's room
         fields = {"reportDatetime": ("report", parcelo_forecast.TIME_SIZE),
                   "controlDatetime": ("control", CONTROL_SIZE),
                   "headlineText": ("headline", HEADLINE_SIZE)}
         if depth == 2 and path[1] in fields:
             name, size = fields[path[1]]
-            setattr(self, name, _text(text, size))
+            setattr(self, name, parcelo_forecast.value_text(text, too_long, size))
         elif depth == 2 and path[1] == "warning":
             raise parcelo_forecast._Malformed()
         elif depth == 2 or not self._inside(path):
@@ -160,7 +150,8 @@ class _Warnings:
         elif depth in (3, 4):
             raise parcelo_forecast._Malformed()  # the items are an array of objects
         elif depth == 5 and path[4] == "areaCode":
-            self.item = (path[2] == "class20Items", _text(text, parcelo.CODE_SIZE))
+            self.item = (path[2] == "class20Items",
+                         parcelo_forecast.value_text(text, too_long, parcelo.CODE_SIZE))
         elif depth == 5 and path[4] == "kinds":
             self._named()
             if self._keeps():
@@ -169,7 +160,8 @@ class _Warnings:
             if depth == 6:
                 raise parcelo_forecast._Malformed()  # a kind is an object
             if depth == 7 and path[6] in ("code", "status"):
-                self.kind[path[6]] = _text(text, 4 if path[6] == "code" else STATUS_SIZE)
+                size = 4 if path[6] == "code" else STATUS_SIZE
+                self.kind[path[6]] = parcelo_forecast.value_text(text, too_long, size)
 
     def end(self, path):
         depth = len(path)
