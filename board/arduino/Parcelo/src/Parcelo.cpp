@@ -127,14 +127,6 @@ bool readChildren(JsonReader& json, Visitor<Place>& visitor) {
   return listed && !json.error();
 }
 
-// The call's outcome: the reader's error, else NotParcelo where the shape was wrong, else the
-// rest of the stream must be white space.
-Error outcome(JsonReader& json, bool shaped) {
-  if (shaped) json.finish();
-  if (json.error()) return fromJson(json.error(), Error::NotParcelo);
-  return shaped ? Error::Ok : Error::NotParcelo;
-}
-
 // Keeps the code of the first municipality with the name asked for.
 class AreaCodeFinder : public Visitor<Municipality> {
  public:
@@ -201,10 +193,11 @@ const char* Error::c_str() const {
   return "unknown error";
 }
 
-Error fromJson(JsonError error, Error::Code malformed) {
-  switch (error.code()) {
+Error outcome(JsonReader& json, bool shaped, Error::Code malformed) {
+  if (shaped) json.finish();
+  switch (json.error().code()) {
     case JsonError::Ok:
-      return Error::Ok;
+      return shaped ? Error::Ok : malformed;
     case JsonError::TooLong:
       return Error::TooLong;
     case JsonError::TimedOut:
@@ -231,7 +224,7 @@ Error readCenters(Stream& centersJson, Visitor<Place>& visitor, unsigned long ti
       if (shaped && visiting) visiting = visitor.visit(place);
     }
   }
-  return outcome(json, shaped);
+  return outcome(json, shaped, Error::NotParcelo);
 }
 
 Error readOffices(Stream& centersJson, const char* center, Visitor<Place>& visitor,
@@ -249,7 +242,7 @@ Error readOffices(Stream& centersJson, const char* center, Visitor<Place>& visit
       }
     }
   }
-  return outcome(json, shaped);
+  return outcome(json, shaped, Error::NotParcelo);
 }
 
 Error readMunicipalities(Stream& officeJson, Visitor<Municipality>& visitor,
@@ -262,7 +255,7 @@ Error readMunicipalities(Stream& officeJson, Visitor<Municipality>& visitor,
     shaped = readMunicipality(json, town);
     if (shaped && visiting) visiting = visitor.visit(town);
   }
-  return outcome(json, shaped);
+  return outcome(json, shaped, Error::NotParcelo);
 }
 
 Error readAreaCode(Stream& officeJson, const char* cityname, char (&code)[kCodeSize],
@@ -309,7 +302,7 @@ Error readTown(Stream& townJson, Town& town, unsigned long timeoutMs) {
                 validCode(town.office) && validCode(town.area);
   if (town.forecastOffice[0] == '\0') strcpy(town.forecastOffice, town.office);
   shaped = shaped && validCode(town.forecastOffice);
-  return outcome(json, shaped);
+  return outcome(json, shaped, Error::NotParcelo);
 }
 
 bool writeTown(Print& out, const Town& town) {

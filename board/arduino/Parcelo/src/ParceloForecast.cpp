@@ -79,9 +79,9 @@ Error ForecastReader::read() {
     shaped = parts < 2 ? readPart(parts == 0) : json_.skip();
     parts++;
   }
-  if (shaped) json_.finish();
-  if (json_.error()) return fromJson(json_.error(), Error::NotForecast);
-  if (!shaped || parts != 2) return Error::NotForecast;
+  Error error = outcome(json_, shaped, Error::NotForecast);
+  if (error) return error;
+  if (parts != 2) return Error::NotForecast;
   return found_ ? Error::Ok : Error::NoArea;
 }
 

@@ -92,9 +92,8 @@ Error WarningReader::read() {
   if (first == JsonToken::Object) return readOldForm();
   bool shaped = json_.beginArray();
   while (shaped && json_.nextItem()) shaped = readBulletin();
-  if (shaped) json_.finish();
-  if (json_.error()) return fromJson(json_.error(), Error::NotWarnings);
-  if (!shaped) return Error::NotWarnings;
+  Error error = outcome(json_, shaped, Error::NotWarnings);
+  if (error) return error;
   if (!found_) return Error::NoTown;
   result();
   return Error::Ok;
@@ -109,8 +108,8 @@ Error WarningReader::readOldForm() {
     old = old || strcmp(key, "areaTypes") == 0;
     json_.skip();
   }
-  json_.finish();
-  if (json_.error()) return fromJson(json_.error(), Error::NotWarnings);
+  Error error = outcome(json_, true, Error::NotWarnings);
+  if (error) return error;
   return old ? Error::OldWarnings : Error::NotWarnings;
 }
 
